@@ -1,0 +1,28 @@
+#pragma once
+
+// The converter's own texts for the info log and its error boxes, as Windows-1252 bytes
+// (\xE4 is a-umlaut, \xF6 o-umlaut). Their spelling is the program's established output,
+// partly transliterated and partly not: do not correct it. Lines of a log entry are separate
+// strings; the log adds CR LF after each.
+namespace Texts {
+
+constexpr char kSelectedHeading[] = "-> Neue Datei augew\xE4hlt";
+constexpr char kSelectedName[] = "    Name: ";
+constexpr char kSelectedSizeFormat[] = "    Groesse: %d";
+
+constexpr char kRejected1[] = "-> Datei hat die falsche groesse";
+constexpr char kRejected2[] = "    und wurde deshalb nicht";
+constexpr char kRejected3[] = "    ausgewaehlt!!!";
+
+constexpr char kBootLoaderRemoved[] = "-> BootLoader wurde entfernt!";
+constexpr char kCloneDone[] = "-> Clonen abgeschlossen!";
+
+constexpr char kNothingSelected[] = "Keine Datei ausgew\xE4hlt!";
+constexpr char kBootLoaderNotOpened[] = "BL-Datei konnte nicht ge\xF6"
+                                        "ffnet werden";
+
+// The open-file dialog's configuration.
+constexpr char kImageExtension[] = "*.img";
+constexpr char kImageFilter[] = "Image Files (*.img)|*.img|All Files (*.*)|*.*||";
+
+} // namespace Texts
