@@ -1,0 +1,106 @@
+#include "CommandLine.h"
+
+#include "ExitCode.h"
+#include "ImageLayout.h"
+#include "Messages.h"
+#include "VariantTable.h"
+#include "Version.h"
+
+#include <iostream>
+
+namespace {
+
+std::string Description() {
+    using namespace ImageLayout;
+    const std::string to2x = VariantRowFor(kVariant1x).bootLoaderFile;
+    const std::string to1x = VariantRowFor(kVariant2x).bootLoaderFile;
+    return std::string(Messages::kProgramName) +
+           " - convert flash images between the hardware variants 1x and 2x\n\n"
+           "An image is a bare image of " +
+           std::to_string(kImagePartLength) + " bytes or a full image of " +
+           std::to_string(kFullImageLength) +
+           " bytes;\n"
+           "every other length is rejected. Its signature tells its variant.\n"
+           "Converting replaces the first " +
+           std::to_string(kBootLoaderLength) +
+           " bytes of the image part with a boot-loader file:\n"
+           "\"" +
+           to2x + "\" makes a 1x image a 2x image, \"" + to1x +
+           "\" a 2x image a 1x image. The output is a bare\n"
+           "image named like the input's full path with \"" +
+           VariantRowFor(kVariant1x).outputTag + "\" or \"" + VariantRowFor(kVariant2x).outputTag +
+           "\" before its last dot.\n"
+           "Inputs are never written; an output is written whole or not at all.\n";
+}
+
+const char kFooter[] = R"(EXIT STATUS
+  0  every input was converted (info: every input is a usable image)
+  1  at least one input failed; it was reported on stderr and the others still ran
+  2  usage error: unknown option, missing image, folder that does not exist
+
+EXAMPLES
+  keldarin-cli info *.img
+  keldarin-cli convert -b /srv/bootloaders box.img
+  keldarin-cli convert -b bl -o converted --verify *.img
+  keldarin-cli convert --dry-run --json *.img
+
+Run "keldarin-cli COMMAND --help" for the options of a command.
+)";
+
+const char kConvertFooter[] = R"(OUTPUT
+  Each line on stdout names an input, its kind and variant, and the output written. With
+  --json each input gives one JSON object on a line of its own instead. Failures go to stderr
+  as "keldarin-cli: IMAGE: REASON" and the next input still runs.
+
+EXIT STATUS
+  0  every input was converted
+  1  at least one input failed
+  2  usage error
+)";
+
+} // namespace
+
+CommandLine::CommandLine() : m_app(Description(), Messages::kProgramName) {
+    m_app.set_version_flag("--version", std::string(Messages::kProgramName) + " " +
+                                            KELDARIN_DISPLAY_VERSION + " (file version " +
+                                            KELDARIN_FILE_VERSION_TEXT + ")");
+    m_app.require_subcommand(1);
+    m_app.footer(kFooter);
+
+    m_info = m_app.add_subcommand(
+        "info", "Show each image's length, kind, variant and the name a conversion would write");
+    AddCommonOptions(*m_info);
+
+    m_convert = m_app.add_subcommand("convert", "Convert each image into the other variant");
+    m_convert
+        ->add_option("-b,--bootloaders", m_options.bootLoaderDir,
+                     "Folder of the boot-loader files (default: the current folder)")
+        ->check(CLI::ExistingDirectory);
+    m_convert->add_flag("-n,--dry-run", m_options.dryRun,
+                        "Check everything and report, but write nothing");
+    m_convert->add_flag("--verify", m_options.verify,
+                        "Read each output back before it gets its name, and compare");
+    AddCommonOptions(*m_convert);
+    m_convert->footer(kConvertFooter);
+}
+
+void CommandLine::AddCommonOptions(CLI::App& command) {
+    command
+        .add_option("-o,--output-dir", m_options.outputDir,
+                    "Folder for the outputs (default: beside each input)")
+        ->check(CLI::ExistingDirectory);
+    command.add_flag("-q,--quiet", m_options.quiet, "Report failures only");
+    command.add_flag("--json", m_options.json, "One JSON object per input on stdout");
+    command.add_option("IMAGE", m_options.inputs, "Image files")->required();
+}
+
+std::optional<int> CommandLine::Parse(int argc, char** argv) {
+    try {
+        m_app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        const int code = m_app.exit(e, std::cout, std::cerr);
+        return code == 0 ? kExitAllConverted : kExitUsageError;
+    }
+    m_options.command = m_convert->parsed() ? Options::Command::Convert : Options::Command::Info;
+    return std::nullopt;
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "BootLoaderStore.h"
+#include "InputResult.h"
+#include "Options.h"
+
+#include <filesystem>
+#include <vector>
+
+// Converts the inputs of one run, one at a time, through one image buffer that every input
+// reuses. No input, boot-loader file or earlier output of the run is ever written over.
+class ConvertJob {
+public:
+    ConvertJob(const Options& options, BootLoaderStore& bootLoaders);
+
+    InputResult Run(const std::string& input);
+
+private:
+    void Convert(const std::string& input, InputResult& result);
+    void CheckOutputIsFree(const std::filesystem::path& output) const;
+
+    const Options& m_options;
+    BootLoaderStore& m_bootLoaders;
+    std::vector<unsigned char> m_image;
+    std::vector<std::filesystem::path> m_protected;
+    std::vector<std::filesystem::path> m_outputs;
+};

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// What one run of the command-line tool was asked to do.
+struct Options {
+    enum class Command { Info, Convert };
+
+    Command command = Command::Info;
+    std::vector<std::string> inputs;
+    // Where "1x.bin" and "2x.bin" lie; the window takes them from its start directory.
+    std::string bootLoaderDir = ".";
+    // Without it each output lies beside its input, as the window writes it.
+    std::optional<std::string> outputDir;
+    bool dryRun = false;
+    bool quiet = false;
+    bool json = false;
+    bool verify = false;
+};
