@@ -10,7 +10,6 @@ const VariantRow kRows[] = {
 
 } // namespace
 
-const VariantRow& VariantRowFor(int nVariant)
-{
+const VariantRow& VariantRowFor(int nVariant) {
     return kRows[nVariant == kVariant2x ? kVariant2x : kVariant1x];
 }

@@ -6,8 +6,7 @@
 
 using namespace ImageLayout;
 
-TEST(ImageLength, OnlyTheTwoExactLengthsAreAccepted)
-{
+TEST(ImageLength, OnlyTheTwoExactLengthsAreAccepted) {
     EXPECT_EQ(ClassifyLength(0x7E0000), ImageKind::Bare);
     EXPECT_EQ(ClassifyLength(0x800000), ImageKind::Full);
     EXPECT_EQ(ClassifyLength(0x7E0001), ImageKind::Rejected);
@@ -19,8 +18,7 @@ TEST(ImageLength, OnlyTheTwoExactLengthsAreAccepted)
     EXPECT_EQ(ClassifyLength(0x1007E0000ull), ImageKind::Rejected);
 }
 
-TEST(ImageLength, FullImagePartStartsOnePastTheLeadingArea)
-{
+TEST(ImageLength, FullImagePartStartsOnePastTheLeadingArea) {
     EXPECT_EQ(ImagePartOffset(ImageKind::Bare), 0u);
     EXPECT_EQ(ImagePartOffset(ImageKind::Full), 131073u);
     EXPECT_EQ(ImagePartBytesInFile(ImageKind::Bare), 8257536u);
@@ -28,8 +26,7 @@ TEST(ImageLength, FullImagePartStartsOnePastTheLeadingArea)
 }
 
 namespace {
-std::vector<unsigned char> HeaderWith(const char* letters, size_t at)
-{
+std::vector<unsigned char> HeaderWith(const char* letters, size_t at) {
     std::vector<unsigned char> header(20, 0);
     for (size_t i = 0; letters[i]; ++i)
         header[at + i] = static_cast<unsigned char>(letters[i]);
@@ -37,13 +34,11 @@ std::vector<unsigned char> HeaderWith(const char* letters, size_t at)
 }
 } // namespace
 
-TEST(VariantSignature, TuxAtOffsetEightIsA1xImage)
-{
+TEST(VariantSignature, TuxAtOffsetEightIsA1xImage) {
     EXPECT_EQ(DetectVariant(HeaderWith("tux", 8).data()), 0);
 }
 
-TEST(VariantSignature, AnythingElseIsA2xImage)
-{
+TEST(VariantSignature, AnythingElseIsA2xImage) {
     EXPECT_EQ(DetectVariant(HeaderWith("tux", 9).data()), 1);
     EXPECT_EQ(DetectVariant(HeaderWith("tux", 7).data()), 1);
     EXPECT_EQ(DetectVariant(HeaderWith("TUX", 8).data()), 1);
@@ -51,23 +46,20 @@ TEST(VariantSignature, AnythingElseIsA2xImage)
     EXPECT_EQ(DetectVariant(HeaderWith("", 8).data()), 1);
 }
 
-TEST(OutputName, TagGoesBeforeTheExtensionDot)
-{
+TEST(OutputName, TagGoesBeforeTheExtensionDot) {
     EXPECT_EQ(OutputName("C:\\img\\box.img", "(2xImage)"), "C:\\img\\box(2xImage).img");
     EXPECT_EQ(OutputName("box.tar.img", "(1xImage)"), "box.tar(1xImage).img");
 }
 
-TEST(OutputName, LastDotWinsEvenInADirectoryName)
-{
+TEST(OutputName, LastDotWinsEvenInADirectoryName) {
     EXPECT_EQ(OutputName("D:\\rel1.2\\box", "(1xImage)"), "D:\\rel1(1xImage).2\\box");
 }
 
-TEST(OutputName, PathWithoutDotGetsTheTagAppended)
-{
+TEST(OutputName, PathWithoutDotGetsTheTagAppended) {
     EXPECT_EQ(OutputName("C:\\img\\box", "(2xImage)"), "C:\\img\\box(2xImage)");
 }
 
-TEST(OutputName, NonAsciiBytesArePreserved)
-{
-    EXPECT_EQ(OutputName("C:\\M\xFCll\\b\xE4r.img", "(2xImage)"), "C:\\M\xFCll\\b\xE4r(2xImage).img");
+TEST(OutputName, NonAsciiBytesArePreserved) {
+    EXPECT_EQ(OutputName("C:\\M\xFCll\\b\xE4r.img", "(2xImage)"),
+              "C:\\M\xFCll\\b\xE4r(2xImage).img");
 }

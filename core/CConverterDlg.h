@@ -1,0 +1,65 @@
+#pragma once
+
+#include "CDialog.h"
+#include "CProgressCtrl.h"
+#include "CString.h"
+#include "resource.h"
+
+#include <cstdint>
+#include <initializer_list>
+#include <vector>
+
+class CFile;
+
+// The main dialog. It owns all of the converter's state: the selected image, the info log and
+// the two progress meters. Selection and conversion are its two button handlers; its window
+// part (template bindings, system menu, icon) lives with the user interface.
+class CConverterDlg : public CDialog {
+public:
+    enum { IDD = IDD_MAIN };
+
+    explicit CConverterDlg(CWnd* pParent = nullptr);
+
+protected:
+    BOOL OnInitDialog() override;
+    void DoDataExchange(CDataExchange* pDX) override;
+
+    void OnSysCommand(UINT nID, LPARAM lParam);
+    void OnPaint();
+    HCURSOR OnQueryDragIcon();
+    void OnClone();
+    void OnBrowse();
+
+    // Appends one log entry, each line ended by CR LF, and shows it.
+    void AppendInfo(std::initializer_list<CString> lines);
+
+    CProgressCtrl m_progressTotal; // 0..10 over a whole conversion
+    CProgressCtrl m_progressPart;  // the byte index while the boot-loader area is copied
+
+    CString m_strPath;       // the selected image; empty when none is selected
+    CString m_strInfo;       // the info log: only ever grows
+    std::int32_t m_nVariant; // 0: a 1x image, 1: a 2x image
+    // The current directory when the dialog started, where the boot-loader files and the
+    // stripped image file lie. Holds the whole path, however long.
+    CString m_szStartDir;
+    std::uint32_t m_nFileSize = 0; // length of the file chosen last, accepted or not
+    CString m_strFileName;         // name part of the image accepted last
+
+    HICON m_hIcon;
+
+    DECLARE_MESSAGE_MAP()
+
+private:
+    using Buffer = std::vector<unsigned char>;
+
+    void CheckUnchanged(const CFile& image) const;
+    void ReadFully(CFile& file, Buffer& buffer, std::uint32_t expected) const;
+    void StripFullImage();
+    Buffer LoadStrippedImage() const;
+    Buffer LoadChosenImagePart() const;
+    void CopyBootLoader(Buffer& image, const Buffer& bootLoader);
+    void WriteOutput(const CString& outputName, const Buffer& image) const;
+    bool ChosenImageIsStrippedFile() const;
+    void RemoveStrippedImage() const;
+    static void RemoveQuietly(const char* path);
+};

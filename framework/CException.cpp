@@ -1,0 +1,7 @@
+#include "CException.h"
+
+#include "AfxMessageBox.h"
+
+void CException::ReportError() const {
+    AfxMessageBox(GetErrorMessage(), MB_ICONEXCLAMATION);
+}
