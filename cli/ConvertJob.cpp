@@ -30,7 +30,7 @@ InputResult ConvertJob::Run(const std::string& input) {
 }
 
 void ConvertJob::Convert(const std::string& input, InputResult& result) {
-    ImageReader::LoadImagePart(input, m_image, result.facts.emplace());
+    ImageReader::LoadImagePart(input, m_image, result.facts);
     const int variant = result.facts->variant;
     result.bootLoader = m_bootLoaders.PathForVariant(variant);
     result.output = OutputPathFor(input, variant, m_options.outputDir).string();

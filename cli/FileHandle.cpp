@@ -48,6 +48,11 @@ int StatFd(int fd, std::uint64_t& length) {
 }
 #endif
 
+bool IsFolder(int fd) {
+    struct stat info;
+    return fstat(fd, &info) == 0 && S_ISDIR(info.st_mode);
+}
+
 // One system call moves at most this much, which keeps the count within an int on Windows.
 constexpr std::size_t kMaxChunk = 1u << 30;
 
@@ -57,7 +62,13 @@ FileHandle FileHandle::OpenForReading(const std::string& path) {
     const int fd = open(path.c_str(), O_RDONLY | kBinary);
     if (fd < 0)
         throw FileError(Messages::CannotOpen(path, std::strerror(errno)));
-    return FileHandle(fd, path);
+    FileHandle file(fd, path);
+    // A folder opens for reading on some systems; say what it is rather than give its length.
+    if (IsFolder(fd)) {
+        errno = EISDIR;
+        file.Fail("read");
+    }
+    return file;
 }
 
 std::optional<FileHandle> FileHandle::CreateNew(const std::string& path,

@@ -24,8 +24,9 @@ ImageFacts ImageReader::Inspect(const std::string& path) {
 }
 
 void ImageReader::LoadImagePart(const std::string& path, std::vector<unsigned char>& part,
-                                ImageFacts& facts) {
+                                std::optional<ImageFacts>& known) {
     FileHandle file = FileHandle::OpenForReading(path);
+    ImageFacts& facts = known.emplace();
     facts.length = file.Length();
     facts.kind = ImageLayout::ClassifyLength(facts.length);
     if (facts.kind == ImageKind::Rejected)

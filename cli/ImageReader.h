@@ -3,6 +3,7 @@
 #include "ImageLayout.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,7 +23,8 @@ public:
 
     // Fills part (resized to the image part's length) with the image part. The byte that a full
     // image cannot supply is 0x00. Throws FileError for a wrong length or a file that changes
-    // while it is read; facts holds what was learnt until then.
+    // while it is read; facts holds what was learnt until then, nothing if the file would
+    // not open.
     static void LoadImagePart(const std::string& path, std::vector<unsigned char>& part,
-                              ImageFacts& facts);
+                              std::optional<ImageFacts>& facts);
 };

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
+
+// Runs the built keldarin-cli as a separate process in a given folder and collects what it
+// says, the way a script would see it.
+struct CliOutcome {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+struct CliRun {
+    std::vector<std::string> args;
+    std::filesystem::path workingDir;
+    std::vector<std::pair<std::string, std::string>> environment; // added to the inherited one
+};
+
+CliOutcome RunCli(const CliRun& run);
+
+// The preloadable library that stands for untrustworthy storage (see FaultyStorage.c).
+std::string FaultyStorageLibrary();

@@ -1,0 +1,167 @@
+#include "CliTest.h"
+#include "TmpfsMount.h"
+
+namespace fs = std::filesystem;
+using TestImages::BareImage;
+using TestImages::ExpectedOutput;
+using TestImages::FullImage;
+using TestImages::ReadFile;
+
+using ConvertFailure = CliTest;
+
+namespace {
+bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+} // namespace
+
+TEST_F(ConvertFailure, EachBadInputIsReportedWithItsReasonAndTheOthersStillRun) {
+    Put("long.img", Bytes(0x7E0001, 0));
+    Put("short.img", Bytes(0x7FFFFF, 0));
+    Put("good.img", BareImage(true));
+    fs::create_directory(Dir() / "folder.img");
+    const auto before = Snapshot(Dir());
+
+    const CliOutcome run =
+        Cli({"convert", "long.img", "short.img", "gone.img", "folder.img", "good.img"});
+
+    EXPECT_EQ(run.exitCode, 1);
+    const std::vector<std::string> errors = Lines(run.err);
+    ASSERT_EQ(errors.size(), 4u) << run.err;
+    EXPECT_EQ(errors[0], "keldarin-cli: long.img: wrong length: 8257537 bytes; accepted are "
+                         "8257536 (bare image) and 8388608 (full image)");
+    EXPECT_EQ(errors[1], "keldarin-cli: short.img: wrong length: 8388607 bytes; accepted are "
+                         "8257536 (bare image) and 8388608 (full image)");
+    EXPECT_EQ(errors[2], "keldarin-cli: gone.img: cannot open gone.img: No such file or directory");
+    EXPECT_EQ(errors[3], "keldarin-cli: folder.img: cannot read folder.img: Is a directory");
+    EXPECT_TRUE(fs::exists(Dir() / "good(2xImage).img"));
+    auto after = Snapshot(Dir());
+    after.erase("good(2xImage).img");
+    EXPECT_TRUE(after == before);
+}
+
+TEST_F(ConvertFailure, MissingOrWrongLengthBootLoaderWritesNothing) {
+    Put("bare1x.img", BareImage(true));
+    Put("full2x.img", FullImage(false));
+    fs::remove(Dir() / "2x.bin");
+
+    for (std::size_t length : {0x1FFFFu, 0x20001u}) {
+        Put("1x.bin", TestImages::BootLoader(length, 1));
+        const auto before = Snapshot(Dir());
+        const CliOutcome run = Cli({"convert", "bare1x.img", "full2x.img"});
+        EXPECT_EQ(run.exitCode, 1);
+        const std::vector<std::string> errors = Lines(run.err);
+        ASSERT_EQ(errors.size(), 2u) << run.err;
+        EXPECT_EQ(errors[0], "keldarin-cli: bare1x.img: boot-loader file not usable: cannot open "
+                             "./2x.bin: No such file or directory");
+        EXPECT_EQ(errors[1], "keldarin-cli: full2x.img: boot-loader file ./1x.bin has the wrong "
+                             "length: " +
+                                 std::to_string(length) + " bytes instead of 131072");
+        EXPECT_TRUE(Snapshot(Dir()) == before);
+    }
+}
+
+TEST_F(ConvertFailure, AnOutputThatIsAnInputIsRefused) {
+    const Bytes box = BareImage(true);
+    Put("box.img", box);
+    // The tagged name leads back to the input itself: by a symbolic link, by a hard link.
+    fs::create_symlink("box.img", Dir() / "box(2xImage).img");
+    Put("hard/box.img", BareImage(true, 5));
+    fs::create_hard_link(Dir() / "hard" / "box.img", Dir() / "hard" / "box(2xImage).img");
+    const auto before = Snapshot(Dir());
+
+    const CliOutcome run = Cli({"convert", "box.img", "hard/box.img"});
+
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(Lines(run.err),
+              (std::vector<std::string>{"keldarin-cli: box.img: refusing to write " +
+                                            (Dir() / "box(2xImage).img").string() +
+                                            ": it is an input or a boot-loader file of this run",
+                                        "keldarin-cli: hard/box.img: refusing to write " +
+                                            (Dir() / "hard" / "box(2xImage).img").string() +
+                                            ": it is an input or a boot-loader file of this run"}));
+    EXPECT_TRUE(Snapshot(Dir()) == before);
+    EXPECT_TRUE(fs::is_symlink(Dir() / "box(2xImage).img"));
+}
+
+TEST_F(ConvertFailure, AnotherInputOfTheRunIsNeverOverwritten) {
+    const Bytes first = BareImage(true, 1);
+    const Bytes second = BareImage(false, 2);
+    Put("a.img", first);
+    Put("a(2xImage).img", second);
+
+    const CliOutcome run = Cli({"convert", "a.img", "a(2xImage).img"});
+
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(Contains(run.err, "a.img: refusing to write")) << run.err;
+    EXPECT_TRUE(ReadFile(Dir() / "a(2xImage).img") == second);
+    EXPECT_TRUE(ReadFile(Dir() / "a(2xImage)(1xImage).img") ==
+                ExpectedOutput(second, m_bootLoader1x));
+}
+
+TEST_F(ConvertFailure, TwoInputsOfOneNameInOneOutputFolderDoNotOverwriteEachOther) {
+    const Bytes first = BareImage(true, 1);
+    Put("x/box.img", first);
+    Put("y/box.img", BareImage(true, 2));
+    fs::create_directory(Dir() / "out");
+
+    const CliOutcome run = Cli({"convert", "-o", "out", "x/box.img", "y/box.img"});
+
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(Lines(run.err),
+              (std::vector<std::string>{"keldarin-cli: y/box.img: refusing to write " +
+                                        (Dir() / "out" / "box(2xImage).img").string() +
+                                        ": an earlier input of this run was written there"}));
+    EXPECT_TRUE(ReadFile(Dir() / "out" / "box(2xImage).img") ==
+                ExpectedOutput(first, m_bootLoader2x));
+}
+
+TEST_F(ConvertFailure, FullFileSystemLeavesNoPartialFileAndKeepsAnEarlierOutput) {
+    TmpfsMount small(Dir() / "small", "9m");
+    if (!small.Mounted())
+        GTEST_SKIP() << small.Why();
+    const Bytes first = BareImage(true, 1);
+    Put("a.img", first);
+    Put("b.img", FullImage(true, 2));
+    const Bytes earlier(1000, 0xCD);
+    Put("small/b(2xImage).img", earlier);
+    const auto inputs = Snapshot(Dir() / "small");
+
+    // Room for one output of 7.9 MiB, not for two.
+    const CliOutcome run = Cli({"convert", "-o", "small", "a.img", "b.img"});
+
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(Lines(run.err),
+              (std::vector<std::string>{"keldarin-cli: b.img: cannot write " +
+                                        (Dir() / "small" / "b(2xImage).img").string() +
+                                        ": No space left on device"}));
+    EXPECT_TRUE(ReadFile(Dir() / "small" / "a(2xImage).img") ==
+                ExpectedOutput(first, m_bootLoader2x));
+    EXPECT_TRUE(ReadFile(Dir() / "small" / "b(2xImage).img") == earlier);
+    EXPECT_EQ(Snapshot(Dir() / "small").size(), 2u) << "no temporary left behind";
+    EXPECT_TRUE(ReadFile(Dir() / "a.img") == first);
+    EXPECT_TRUE(ReadFile(Dir() / "b.img") == FullImage(true, 2));
+}
+
+TEST_F(ConvertFailure, ReadOnlyFileSystemLeavesEverythingAsItWas) {
+    TmpfsMount mount(Dir() / "ro", "24m");
+    if (!mount.Mounted())
+        GTEST_SKIP() << mount.Why();
+    Put("ro/box.img", BareImage(true));
+    Put("ro/full.img", FullImage(false));
+    Put("ro/full(1xImage).img", Bytes(10, 7));
+    const auto before = Snapshot(Dir() / "ro");
+    mount.RemountReadOnly();
+
+    const CliOutcome run = CliIn(Dir(), {"convert", "ro/box.img", "ro/full.img"});
+
+    EXPECT_EQ(run.exitCode, 1);
+    const std::vector<std::string> errors = Lines(run.err);
+    ASSERT_EQ(errors.size(), 2u) << run.err;
+    EXPECT_TRUE(Contains(errors[0], "ro/box.img: cannot create " +
+                                        (Dir() / "ro" / "box(2xImage).img").string() +
+                                        ": Read-only file system"))
+        << errors[0];
+    EXPECT_TRUE(Contains(errors[1], "Read-only file system")) << errors[1];
+    EXPECT_TRUE(Snapshot(Dir() / "ro") == before);
+}

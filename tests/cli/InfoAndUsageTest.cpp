@@ -1,0 +1,89 @@
+#include "CliTest.h"
+
+#include <nlohmann/json.hpp>
+
+namespace fs = std::filesystem;
+using TestImages::BareImage;
+using TestImages::FullImage;
+
+using Info = CliTest;
+using Usage = CliTest;
+
+TEST_F(Info, ShowsLengthKindVariantAndOutputNameAndWritesNothing) {
+    Put("box.img", BareImage(true));
+    Put("full.img", FullImage(false));
+    Put("odd.img", Bytes(0x800001, 0));
+    const auto before = Snapshot(Dir());
+
+    const CliOutcome run = Cli({"info", "box.img", "full.img", "odd.img", "gone.img"});
+
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(Lines(run.out),
+              (std::vector<std::string>{
+                  "box.img: 8257536 bytes, bare image, 1x -> 2x: " +
+                      (Dir() / "box(2xImage).img").string(),
+                  "full.img: 8388608 bytes, full image, 2x -> 1x: " +
+                      (Dir() / "full(1xImage).img").string(),
+                  "odd.img: rejected: wrong length: 8388609 bytes; accepted are 8257536 (bare "
+                  "image) and 8388608 (full image)"}));
+    EXPECT_EQ(Lines(run.err), (std::vector<std::string>{"keldarin-cli: gone.img: cannot open "
+                                                        "gone.img: No such file or directory"}));
+    EXPECT_TRUE(Snapshot(Dir()) == before);
+    EXPECT_EQ(Cli({"info", "box.img", "full.img"}).exitCode, 0);
+}
+
+TEST_F(Info, FullImageVariantIsReadOnePastTheLeadingArea) {
+    Bytes full = FullImage(false);
+    const unsigned char tux[] = {'t', 'u', 'x'};
+    std::copy(tux, tux + 3, full.begin() + 0x20000 + 8); // one byte too early: still 2x
+    Put("early.img", full);
+    std::copy(tux, tux + 3, full.begin() + 0x20001 + 8);
+    Put("right.img", full);
+
+    const CliOutcome run = Cli({"info", "--json", "early.img", "right.img"});
+
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const std::vector<std::string> lines = Lines(run.out);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(nlohmann::json::parse(lines[0])["variant"], "2x");
+    EXPECT_EQ(nlohmann::json::parse(lines[1])["variant"], "1x");
+}
+
+TEST_F(Usage, MistakesInTheCommandLineExitWithTwoAndRunNothing) {
+    Put("box.img", BareImage(true));
+    const auto before = Snapshot(Dir());
+    const std::vector<std::vector<std::string>> mistakes = {
+        {},
+        {"box.img"},
+        {"convert"},
+        {"convert", "--frobnicate", "box.img"},
+        {"convert", "-o", "missing-folder", "box.img"},
+        {"convert", "-b", "missing-folder", "box.img"},
+        {"info", "--verify", "box.img"},
+    };
+    for (const auto& args : mistakes) {
+        const CliOutcome run = Cli(args);
+        EXPECT_EQ(run.exitCode, 2) << ::testing::PrintToString(args);
+        EXPECT_EQ(run.out, "");
+        EXPECT_NE(run.err, "");
+    }
+    EXPECT_TRUE(Snapshot(Dir()) == before);
+}
+
+TEST_F(Usage, HelpDocumentsTheExitCodesAndVersionComesFromTheProgramVersion) {
+    const CliOutcome help = Cli({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    for (const char* part : {"EXIT STATUS", "  0  every input was converted",
+                             "  1  at least one input failed", "  2  usage error", "EXAMPLES"})
+        EXPECT_NE(help.out.find(part), std::string::npos) << part;
+
+    const CliOutcome convertHelp = Cli({"convert", "--help"});
+    EXPECT_EQ(convertHelp.exitCode, 0);
+    for (const char* option :
+         {"--bootloaders", "--output-dir", "--dry-run", "--quiet", "--json", "--verify"})
+        EXPECT_NE(convertHelp.out.find(option), std::string::npos) << option;
+
+    const CliOutcome version = Cli({"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out, "keldarin-cli 1.1 (file version 1, 0, 0, 1)\n");
+}
