@@ -1,5 +1,6 @@
 #include "TestImages.h"
 
+#include <algorithm>
 #include <fstream>
 #include <random>
 #include <stdexcept>

@@ -1,0 +1,120 @@
+// The two progress meters during a conversion, recorded as the controls receive them: too many
+// messages for another process to observe by polling.
+#include "CConverterDlg.h"
+#include "CWinApp.h"
+#include "TestImages.h"
+#include "WindowDriver.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <map>
+#include <thread>
+#include <vector>
+
+namespace {
+
+// Every range and position message a progress bar received, as text: "range 0 10", "pos 3".
+std::map<HWND, std::vector<std::string>> received;
+std::map<HWND, WNDPROC> originalProc;
+
+LRESULT CALLBACK RecordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == PBM_SETRANGE32)
+        received[window].push_back("range " + std::to_string(wParam) + " " +
+                                   std::to_string(lParam));
+    if (message == PBM_SETPOS)
+        received[window].push_back("pos " + std::to_string(wParam));
+    return CallWindowProcA(originalProc[window], window, message, wParam, lParam);
+}
+
+// The real dialog, with its two meters watched.
+class RecordingDlg : public CConverterDlg {
+public:
+    HWND total = nullptr;
+    HWND part = nullptr;
+
+protected:
+    BOOL OnInitDialog() override {
+        const BOOL result = CConverterDlg::OnInitDialog();
+        total = m_progressTotal.m_hWnd;
+        part = m_progressPart.m_hWnd;
+        for (HWND meter : {total, part}) {
+            originalProc[meter] = reinterpret_cast<WNDPROC>(
+                SetWindowLongPtrA(meter, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RecordingProc)));
+        }
+        return result;
+    }
+};
+
+// Chooses the image, converts it, and closes the dialog, like a person at the window.
+void ChooseCloneAndClose(const std::string& image) {
+    WindowDriver driver;
+    WindowDriver::WindowQuery mainQuery;
+    mainQuery.title = "Keldarin";
+    mainQuery.requiredChild = IDC_CLONE;
+    const HWND main = driver.WaitForWindow(mainQuery);
+    auto browse = WindowDriver::ClickAndTrack(WindowDriver::Child(main, IDC_BROWSE));
+    driver.ChooseFile(main, image);
+    EXPECT_TRUE(WindowDriver::Finished(browse));
+    auto clone = WindowDriver::ClickAndTrack(WindowDriver::Child(main, IDC_CLONE));
+    EXPECT_TRUE(WindowDriver::Finished(clone));
+    WindowDriver::Close(main);
+}
+
+std::vector<std::string> ExpectedTotal() {
+    return {"range 0 10", "pos 1", "pos 2", "pos 3", "pos 4", "pos 5",
+            "pos 6",      "pos 7", "pos 8", "pos 9", "pos 10"};
+}
+
+std::vector<std::string> ExpectedPart() {
+    std::vector<std::string> expected = {"range 0 131071"};
+    for (int i = 0; i < 0x20000; i += 1024)
+        expected.push_back("pos " + std::to_string(i));
+    expected.push_back("pos 131071");
+    return expected;
+}
+
+class ConverterMeters : public ::testing::Test {
+protected:
+    void SetUp() override {
+        received.clear();
+        originalProc.clear();
+        TestImages::WriteFile(start / "1x.bin", TestImages::BootLoader(0x20000, 1));
+        TestImages::WriteFile(start / "2x.bin", TestImages::BootLoader(0x20000, 2));
+        ASSERT_TRUE(SetCurrentDirectoryA(start.Path().string().c_str()));
+    }
+
+    void Run(const std::filesystem::path& image) {
+        RecordingDlg dlg;
+        // As the application does: the file dialog and the message boxes belong to it.
+        AfxGetApp()->m_pMainWnd = &dlg;
+        std::thread person(ChooseCloneAndClose, image.string());
+        dlg.DoModal();
+        person.join();
+        AfxGetApp()->m_pMainWnd = nullptr;
+        total = received[dlg.total];
+        part = received[dlg.part];
+    }
+
+    TestImages::TempDir start;
+    TestImages::TempDir images;
+    std::vector<std::string> total, part;
+};
+
+} // namespace
+
+TEST_F(ConverterMeters, BareImageMovesBothMetersThroughTheirWholeSequence) {
+    TestImages::WriteFile(images / "box.img", TestImages::BareImage(true));
+    Run(images / "box.img");
+    EXPECT_EQ(total, ExpectedTotal());
+    EXPECT_EQ(part, ExpectedPart());
+    EXPECT_TRUE(std::filesystem::exists(images / "box(2xImage).img"));
+}
+
+TEST_F(ConverterMeters, FullImageMovesBothMetersThroughTheirWholeSequence) {
+    TestImages::WriteFile(images / "full.img", TestImages::FullImage(false));
+    Run(images / "full.img");
+    EXPECT_EQ(total, ExpectedTotal());
+    EXPECT_EQ(part, ExpectedPart());
+    EXPECT_TRUE(std::filesystem::exists(images / "full(1xImage).img"));
+}
