@@ -1,0 +1,195 @@
+#include "E2eFiles.h"
+#include "KeldarinSession.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+
+using E2eFiles::Listing;
+using E2eFiles::Place;
+using TestImages::Bytes;
+using Icon = WindowDriver::Icon;
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kStripped = "tmp(ohneBL).img";
+const std::string kDone = "-> Clonen abgeschlossen!";
+
+// A message box with the stop icon and this text, and no second box after it.
+void ExpectOnlyStopBox(KeldarinSession& session, const KeldarinSession::Outcome& outcome,
+                       const std::string& text) {
+    ASSERT_TRUE(outcome.box) << "no message box";
+    EXPECT_EQ(outcome.box->caption, "Keldarin");
+    EXPECT_EQ(outcome.box->text, text);
+    EXPECT_EQ(outcome.box->icon, Icon::Stop);
+    const auto after = session.Answer(*outcome.box);
+    EXPECT_FALSE(after.box) << "second message box: " << after.box->text;
+    EXPECT_TRUE(after.finished);
+}
+
+// The framework's report of a failed file operation on the named file; after it, nothing more.
+void ExpectOnlyFileError(KeldarinSession& session, const KeldarinSession::Outcome& outcome,
+                         const std::string& named) {
+    ASSERT_TRUE(outcome.box) << "no file error reported";
+    EXPECT_EQ(outcome.box->caption, "Keldarin");
+    EXPECT_EQ(outcome.box->icon, Icon::Exclamation);
+    EXPECT_NE(outcome.box->text.find(named), std::string::npos)
+        << "\"" << outcome.box->text << "\" does not name " << named;
+    const auto after = session.Answer(*outcome.box);
+    EXPECT_FALSE(after.box) << "second message box: " << after.box->text;
+    EXPECT_TRUE(after.finished);
+}
+
+} // namespace
+
+TEST(CloneError, NothingSelectedShowsOnlyTheStopBox) {
+    KeldarinSession session;
+    const auto before = Listing(session.StartDir().Path());
+
+    ExpectOnlyStopBox(session, session.Clone(), "Keine Datei ausgew\xE4hlt!");
+
+    EXPECT_EQ(session.Log(), "");
+    EXPECT_EQ(Listing(session.StartDir().Path()), before);
+}
+
+TEST(CloneError, MissingBootLoaderForABareImageShowsOneBoxAndChangesNothing) {
+    KeldarinSession session;
+    TestImages::TempDir images("keldarin-e2e-images");
+    const Bytes input = TestImages::BareImage(true);
+    ASSERT_TRUE(session.Choose(Place(images.Path(), "box.img", input)).finished);
+    fs::remove(session.StartDir() / "2x.bin");
+    const std::string log = session.Log();
+
+    ExpectOnlyStopBox(session, session.Clone(),
+                      "BL-Datei konnte nicht ge\xF6"
+                      "ffnet werden");
+
+    EXPECT_EQ(session.Log(), log);
+    EXPECT_EQ(Listing(images.Path()), std::set<std::string>{"box.img"});
+    EXPECT_EQ(Listing(session.StartDir().Path()), std::set<std::string>{"1x.bin"});
+    EXPECT_EQ(TestImages::ReadFile(images / "box.img"), input);
+    EXPECT_EQ(session.TotalMeter(), 2);
+}
+
+TEST(CloneError, MissingBootLoaderForAFullImageLeavesTheStrippedFileUntilTheNextClone) {
+    KeldarinSession session;
+    TestImages::TempDir images("keldarin-e2e-images");
+    const Bytes input = TestImages::FullImage(true);
+    ASSERT_TRUE(session.Choose(Place(images.Path(), "box.img", input)).finished);
+    fs::remove(session.StartDir() / "2x.bin");
+    const std::string log = session.Log();
+
+    ExpectOnlyStopBox(session, session.Clone(),
+                      "BL-Datei konnte nicht ge\xF6"
+                      "ffnet werden");
+
+    EXPECT_EQ(session.Log(), log + "-> BootLoader wurde entfernt!\r\n");
+    EXPECT_TRUE(fs::exists(session.StartDir() / kStripped));
+    EXPECT_EQ(Listing(images.Path()), std::set<std::string>{"box.img"});
+    EXPECT_EQ(TestImages::ReadFile(images / "box.img"), input);
+}
+
+TEST(CloneError, BootLoaderOneByteOffIsReportedInTheLogAndNothingIsWritten) {
+    for (std::size_t length : {0x1FFFF, 0x20001}) {
+        SCOPED_TRACE(length);
+        KeldarinSession session;
+        TestImages::TempDir images("keldarin-e2e-images");
+        TestImages::WriteFile(session.StartDir() / "1x.bin", TestImages::BootLoader(length, 1));
+        const Bytes input = TestImages::FullImage(false);
+        ASSERT_TRUE(session.Choose(Place(images.Path(), "box.img", input)).finished);
+        const std::string log = session.Log();
+
+        const auto outcome = session.Clone();
+
+        ASSERT_TRUE(outcome.finished) << "unexpected message box";
+        EXPECT_EQ(session.Log(), log + "-> BootLoader wurde entfernt!\r\n"
+                                       "-> Falscher Bootloader Datei!\r\n");
+        EXPECT_EQ(Listing(images.Path()), std::set<std::string>{"box.img"});
+        EXPECT_FALSE(fs::exists(session.StartDir() / kStripped));
+        EXPECT_EQ(session.TotalMeter(), 2);
+    }
+}
+
+TEST(CloneError, OutputHeldOpenByAnotherProgramIsReportedAndKeptAsItWas) {
+    KeldarinSession session;
+    const auto& folder = session.StartDir().Path();
+    const Bytes input = TestImages::BareImage(true);
+    ASSERT_TRUE(session.Choose(Place(folder, "box.img", input)).finished);
+    const Bytes earlier = TestImages::Pattern(0x1000, 4);
+    const std::string output = Place(folder, "box(2xImage).img", earlier);
+    const auto before = Listing(folder);
+    const std::string log = session.Log();
+
+    {
+        WindowDriver::HeldFile holder(output);
+        ExpectOnlyFileError(session, session.Clone(), output);
+    }
+
+    EXPECT_EQ(session.Log().find(kDone, log.size()), std::string::npos)
+        << "the failed clone was logged as done";
+    EXPECT_EQ(TestImages::ReadFile(folder / "box(2xImage).img"), earlier);
+    EXPECT_EQ(Listing(folder), before);
+    EXPECT_EQ(TestImages::ReadFile(folder / "box.img"), input);
+}
+
+TEST(CloneError, ImageChangedAfterItsSelectionIsReportedAndNotConverted) {
+    struct Change {
+        const char* what;
+        Bytes input;
+        std::function<void(const fs::path&)> apply;
+    };
+    const std::vector<Change> changes = {
+        {"deleted", TestImages::BareImage(true), [](const fs::path& p) { fs::remove(p); }},
+        {"bare image shortened", TestImages::BareImage(true),
+         [](const fs::path& p) { fs::resize_file(p, 0x7E0000 - 1); }},
+        {"bare image lengthened", TestImages::BareImage(true),
+         [](const fs::path& p) { fs::resize_file(p, 0x7E0000 + 1); }},
+        {"full image shortened", TestImages::FullImage(false),
+         [](const fs::path& p) { fs::resize_file(p, 0x800000 - 1); }},
+        {"full image lengthened", TestImages::FullImage(false),
+         [](const fs::path& p) { fs::resize_file(p, 0x800000 + 1); }},
+    };
+    for (const Change& change : changes) {
+        SCOPED_TRACE(change.what);
+        KeldarinSession session;
+        TestImages::TempDir images("keldarin-e2e-images");
+        const std::string path = Place(images.Path(), "box.img", change.input);
+        ASSERT_TRUE(session.Choose(path).finished);
+        change.apply(images / "box.img");
+        const auto before = Listing(images.Path());
+        const std::string log = session.Log();
+
+        ExpectOnlyFileError(session, session.Clone(), path);
+
+        EXPECT_EQ(Listing(images.Path()), before);
+        EXPECT_EQ(session.Log().find(kDone, log.size()), std::string::npos);
+    }
+}
+
+// Root ignores permission bits: the folders are a read-only and a nearly full tmpfs, mounted by
+// the test fixture (which needs root) with a bare 1x image "box.img" already inside.
+class CloneIntoMountedFolder : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(CloneIntoMountedFolder, FailsWithAFileErrorAndLeavesNoFileBehind) {
+    const char* mounts = std::getenv("KELDARIN_E2E_MOUNTS");
+    if (!mounts)
+        GTEST_SKIP() << "KELDARIN_E2E_MOUNTS is not set: mounting the folders needs root";
+    const fs::path folder = WindowDriver::WindowsPath(fs::path(mounts) / GetParam());
+    ASSERT_TRUE(fs::exists(folder / "box.img")) << folder << " is not prepared";
+    KeldarinSession session;
+    const std::string image = (folder / "box.img").string();
+    const Bytes input = TestImages::ReadFile(image);
+    ASSERT_TRUE(session.Choose(image).finished);
+    const std::string log = session.Log();
+
+    ExpectOnlyFileError(session, session.Clone(), folder.string());
+
+    EXPECT_EQ(session.Log().find(kDone, log.size()), std::string::npos);
+    EXPECT_EQ(Listing(folder), std::set<std::string>{"box.img"});
+    EXPECT_EQ(TestImages::ReadFile(image), input);
+}
+
+INSTANTIATE_TEST_SUITE_P(Mounts, CloneIntoMountedFolder, ::testing::Values("ro", "full"),
+                         [](const auto& info) { return std::string(info.param); });

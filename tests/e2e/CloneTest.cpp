@@ -1,0 +1,132 @@
+#include "E2eFiles.h"
+#include "KeldarinSession.h"
+
+#include <gtest/gtest.h>
+
+using E2eFiles::Place;
+using TestImages::Bytes;
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kStripped = "tmp(ohneBL).img";
+const std::string kDone = "-> Clonen abgeschlossen!\r\n";
+const std::string kRemoved = "-> BootLoader wurde entfernt!\r\n";
+
+std::string Describe(const KeldarinSession::Outcome& outcome) {
+    return outcome.box ? "message box \"" + outcome.box->text + "\"" : "no message box";
+}
+
+void ExpectMetersAtTheEnd(const KeldarinSession& session) {
+    EXPECT_EQ(session.TotalMeter(), 10);
+    EXPECT_EQ(session.TotalMeterLimit(), 10);
+    EXPECT_EQ(session.PartMeter(), 0x1FFFF);
+    EXPECT_EQ(session.PartMeterLimit(), 0x1FFFF);
+}
+
+} // namespace
+
+TEST(Clone, Bare1xImageBecomesA2xImageBesideIt) {
+    KeldarinSession session;
+    const auto& folder = session.StartDir().Path();
+    const Bytes input = TestImages::BareImage(true);
+    ASSERT_TRUE(session.Choose(Place(folder, "box.img", input)).finished);
+    const std::string log = session.Log();
+
+    const auto outcome = session.Clone();
+
+    ASSERT_TRUE(outcome.finished) << Describe(outcome);
+    EXPECT_EQ(TestImages::ReadFile(folder / "box(2xImage).img"),
+              TestImages::ExpectedOutput(input, session.BootLoader2x()));
+    EXPECT_EQ(session.Log(), log + kDone);
+    ExpectMetersAtTheEnd(session);
+    EXPECT_FALSE(fs::exists(folder / kStripped));
+    EXPECT_EQ(TestImages::ReadFile(folder / "box.img"), input);
+}
+
+TEST(Clone, Full2xImageIsStrippedAndBecomesA1xImageEndingInZero) {
+    KeldarinSession session;
+    const auto& folder = session.StartDir().Path();
+    const Bytes input = TestImages::FullImage(false);
+    ASSERT_TRUE(session.Choose(Place(folder, "box.img", input)).finished);
+    const std::string log = session.Log();
+
+    const auto outcome = session.Clone();
+
+    ASSERT_TRUE(outcome.finished) << Describe(outcome);
+    const Bytes output = TestImages::ReadFile(folder / "box(1xImage).img");
+    ASSERT_EQ(output.size(), 0x7E0000u);
+    EXPECT_EQ(output, TestImages::ExpectedOutput(input, session.BootLoader1x()));
+    EXPECT_EQ(output.back(), 0x00);
+    EXPECT_EQ(session.Log(), log + kRemoved + kDone);
+    ExpectMetersAtTheEnd(session);
+    EXPECT_FALSE(fs::exists(folder / kStripped));
+    EXPECT_EQ(TestImages::ReadFile(folder / "box.img"), input);
+}
+
+TEST(Clone, SecondCloneOverwritesTheFirstOutput) {
+    KeldarinSession session;
+    const auto& folder = session.StartDir().Path();
+    const Bytes input = TestImages::FullImage(true);
+    ASSERT_TRUE(session.Choose(Place(folder, "box.img", input)).finished);
+    ASSERT_TRUE(session.Clone().finished);
+    TestImages::WriteFile(folder / "box(2xImage).img", TestImages::Pattern(0x7E0100, 9));
+
+    ASSERT_TRUE(session.Clone().finished);
+
+    EXPECT_EQ(TestImages::ReadFile(folder / "box(2xImage).img"),
+              TestImages::ExpectedOutput(input, session.BootLoader2x()));
+}
+
+TEST(Clone, BootLoadersComeFromTheStartDirectoryAfterTheDialogOpenedAnotherFolder) {
+    KeldarinSession session;
+    TestImages::TempDir elsewhere("keldarin-e2e-other");
+    // Boot-loader files beside the image must not be taken.
+    TestImages::WriteFile(elsewhere / "1x.bin", TestImages::BootLoader(0x20000, 7));
+    TestImages::WriteFile(elsewhere / "2x.bin", TestImages::BootLoader(0x20000, 8));
+    const Bytes bare = TestImages::BareImage(true);
+    const Bytes full = TestImages::FullImage(false);
+    ASSERT_TRUE(session.Choose(Place(elsewhere.Path(), "bare.img", bare)).finished);
+    ASSERT_TRUE(session.Clone().finished);
+    ASSERT_TRUE(session.Choose(Place(elsewhere.Path(), "full.img", full)).finished);
+    ASSERT_TRUE(session.Clone().finished);
+
+    EXPECT_EQ(TestImages::ReadFile(elsewhere / "bare(2xImage).img"),
+              TestImages::ExpectedOutput(bare, session.BootLoader2x()));
+    EXPECT_EQ(TestImages::ReadFile(elsewhere / "full(1xImage).img"),
+              TestImages::ExpectedOutput(full, session.BootLoader1x()));
+    EXPECT_FALSE(fs::exists(elsewhere / kStripped));
+    EXPECT_FALSE(fs::exists(session.StartDir() / kStripped));
+}
+
+TEST(Clone, LeftoverStrippedFileStaysWithoutASelectionAndGoesWithOne) {
+    KeldarinSession session;
+    const auto& folder = session.StartDir().Path();
+    TestImages::WriteFile(folder / kStripped, TestImages::Pattern(1000, 3));
+
+    const auto refused = session.Clone();
+    ASSERT_TRUE(refused.box);
+    ASSERT_TRUE(session.Answer(*refused.box).finished);
+    EXPECT_TRUE(fs::exists(folder / kStripped));
+
+    ASSERT_TRUE(session.Choose(Place(folder, "box.img", TestImages::BareImage(true))).finished);
+    ASSERT_TRUE(session.Clone().finished);
+    EXPECT_FALSE(fs::exists(folder / kStripped));
+}
+
+TEST(Clone, ChosenImageNamedLikeTheStrippedFileIsConvertedAndLeftAsItWas) {
+    KeldarinSession session;
+    const auto& folder = session.StartDir().Path();
+    const Bytes input = TestImages::FullImage(false);
+    ASSERT_TRUE(session.Choose(Place(folder, kStripped, input)).finished);
+    const std::string log = session.Log();
+
+    const auto outcome = session.Clone();
+
+    ASSERT_TRUE(outcome.finished) << Describe(outcome);
+    EXPECT_EQ(session.Log(), log + kRemoved + kDone);
+    ASSERT_TRUE(fs::exists(folder / kStripped)) << "the chosen image was deleted";
+    EXPECT_EQ(TestImages::ReadFile(folder / kStripped), input);
+    EXPECT_EQ(TestImages::ReadFile(folder / "tmp(ohneBL)(1xImage).img"),
+              TestImages::ExpectedOutput(input, session.BootLoader1x()));
+}
