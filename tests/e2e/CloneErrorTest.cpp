@@ -92,23 +92,37 @@ TEST(CloneError, MissingBootLoaderForAFullImageLeavesTheStrippedFileUntilTheNext
 }
 
 TEST(CloneError, BootLoaderOneByteOffIsReportedInTheLogAndNothingIsWritten) {
-    for (std::size_t length : {0x1FFFF, 0x20001}) {
-        SCOPED_TRACE(length);
+    struct Case {
+        const char* bootLoader;
+        std::size_t length;
+        Bytes input;
+        std::string entries;
+    };
+    // The two entries differ in one letter, Falsche and Falscher.
+    const std::vector<Case> cases = {
+        {"1x.bin", 0x1FFFF, TestImages::FullImage(false),
+         "-> BootLoader wurde entfernt!\r\n-> Falscher Bootloader Datei!\r\n"},
+        {"1x.bin", 0x20001, TestImages::FullImage(false),
+         "-> BootLoader wurde entfernt!\r\n-> Falscher Bootloader Datei!\r\n"},
+        {"2x.bin", 0x1FFFF, TestImages::BareImage(true), "-> Falsche Bootloader Datei!\r\n"},
+    };
+    for (const Case& wrong : cases) {
+        SCOPED_TRACE(std::string(wrong.bootLoader) + " of " + std::to_string(wrong.length));
         KeldarinSession session;
         TestImages::TempDir images("keldarin-e2e-images");
-        TestImages::WriteFile(session.StartDir() / "1x.bin", TestImages::BootLoader(length, 1));
-        const Bytes input = TestImages::FullImage(false);
-        ASSERT_TRUE(session.Choose(Place(images.Path(), "box.img", input)).finished);
+        TestImages::WriteFile(session.StartDir() / wrong.bootLoader,
+                              TestImages::BootLoader(wrong.length, 1));
+        ASSERT_TRUE(session.Choose(Place(images.Path(), "box.img", wrong.input)).finished);
         const std::string log = session.Log();
 
         const auto outcome = session.Clone();
 
         ASSERT_TRUE(outcome.finished) << "unexpected message box";
-        EXPECT_EQ(session.Log(), log + "-> BootLoader wurde entfernt!\r\n"
-                                       "-> Falscher Bootloader Datei!\r\n");
+        EXPECT_EQ(session.Log(), log + wrong.entries);
         EXPECT_EQ(Listing(images.Path()), std::set<std::string>{"box.img"});
         EXPECT_FALSE(fs::exists(session.StartDir() / kStripped));
         EXPECT_EQ(session.TotalMeter(), 2);
+        EXPECT_EQ(TestImages::ReadFile(images / "box.img"), wrong.input);
     }
 }
 
