@@ -52,6 +52,7 @@ TEST(CloneError, NothingSelectedShowsOnlyTheStopBox) {
 
     EXPECT_EQ(session.Log(), "");
     EXPECT_EQ(Listing(session.StartDir().Path()), before);
+    EXPECT_EQ(session.TotalMeterLimit(), 10);
 }
 
 TEST(CloneError, MissingBootLoaderForABareImageShowsOneBoxAndChangesNothing) {

@@ -117,8 +117,8 @@ DialogTemplate::Item ReadItem(Reader& in, bool extended) {
 DialogTemplate DialogTemplate::Parse(const std::vector<unsigned char>& bytes) {
     Reader in(bytes);
     DialogTemplate dialog;
-    dialog.extended = bytes.size() >= 4 && bytes[0] == 1 && bytes[1] == 0 && bytes[2] == 0xFF &&
-                      bytes[3] == 0xFF;
+    dialog.extended =
+        bytes.size() >= 4 && bytes[0] == 1 && bytes[1] == 0 && bytes[2] == 0xFF && bytes[3] == 0xFF;
     if (dialog.extended) {
         in.Dword(); // version and signature
         dialog.helpId = in.Dword();

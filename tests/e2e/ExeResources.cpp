@@ -6,7 +6,9 @@
 
 namespace {
 
-INT_PTR CALLBACK Passive(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+INT_PTR CALLBACK Passive(HWND, UINT, WPARAM, LPARAM) {
+    return FALSE;
+}
 
 constexpr std::size_t kClassicStyleOffset = 0;
 // DLGTEMPLATEEX: version, signature, help id and extended style come first.
@@ -21,13 +23,16 @@ ExeResources::ExeResources(const std::string& program)
                                  std::to_string(GetLastError()) + ")");
 }
 
-ExeResources::~ExeResources() { FreeLibrary(m_module); }
+ExeResources::~ExeResources() {
+    FreeLibrary(m_module);
+}
 
 std::vector<unsigned char> ExeResources::Bytes(LPCSTR type, int id) const {
     HRSRC found = FindResourceA(m_module, MAKEINTRESOURCEA(id), type);
     if (!found)
         throw std::runtime_error("no resource " + std::to_string(id));
-    const auto* data = static_cast<const unsigned char*>(LockResource(LoadResource(m_module, found)));
+    const auto* data =
+        static_cast<const unsigned char*>(LockResource(LoadResource(m_module, found)));
     return std::vector<unsigned char>(data, data + SizeofResource(m_module, found));
 }
 

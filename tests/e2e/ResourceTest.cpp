@@ -20,12 +20,16 @@ struct ExpectedItem {
 
 constexpr std::uint32_t kNoId = 0xFFFF;
 
-DialogTemplate::Name Text(const char* text) { return {text, -1}; }
-DialogTemplate::Name Ordinal(int id) { return {"", id}; }
+DialogTemplate::Name Text(const char* text) {
+    return {text, -1};
+}
+DialogTemplate::Name Ordinal(int id) {
+    return {"", id};
+}
 
 // The predefined classes may be stored by number.
 std::string ClassName(const DialogTemplate::Name& name) {
-    static const char* const kPredefined[] = {"BUTTON", "EDIT",      "STATIC",
+    static const char* const kPredefined[] = {"BUTTON",  "EDIT",      "STATIC",
                                               "LISTBOX", "SCROLLBAR", "COMBOBOX"};
     if (name.ordinal >= 0x80 && name.ordinal <= 0x85)
         return kPredefined[name.ordinal - 0x80];
@@ -47,9 +51,8 @@ void ExpectItems(const DialogTemplate& dialog, const std::vector<ExpectedItem>& 
         EXPECT_EQ(item.id, want.id);
         EXPECT_EQ(ClassName(item.className), want.className);
         EXPECT_EQ(item.text, want.text) << "got " << Describe(item.text);
-        EXPECT_EQ(item.rect, want.rect)
-            << "got " << item.rect.x << ", " << item.rect.y << ", " << item.rect.cx << ", "
-            << item.rect.cy;
+        EXPECT_EQ(item.rect, want.rect) << "got " << item.rect.x << ", " << item.rect.y << ", "
+                                        << item.rect.cx << ", " << item.rect.cy;
         EXPECT_EQ(item.style, want.style) << std::hex << "got 0x" << item.style;
         EXPECT_EQ(item.exStyle, want.exStyle) << std::hex << "got 0x" << item.exStyle;
         EXPECT_EQ(item.extraBytes, 0u);
@@ -76,19 +79,20 @@ TEST(StoredResources, MainDialogTemplateIsExtendedWithItsCaptionFontStylesAndTen
     EXPECT_EQ(dialog.italic, 0);
     EXPECT_EQ(dialog.charset, 1);
 
-    ExpectItems(dialog,
-                {
-                    {1000, "EDIT", Text(""), {15, 19, 85, 12}, 0x50810880, 0},
-                    {kNoId, "STATIC", Text("Datei ausw\xE4hlen:"), {13, 7, 111, 9}, 0x50020001, 0x20},
-                    {kNoId, "STATIC", Text("Info Fenster"), {13, 48, 111, 9}, 0x50020001, 0x20},
-                    {1003, "EDIT", Text(""), {17, 59, 103, 81}, 0x50B118C4, 0},
-                    {1004, "BUTTON", Text("Clonen"), {43, 146, 53, 15}, 0x50010000, 0},
-                    {1005, "BUTTON", Text("..."), {105, 19, 18, 12}, 0x50010F00, 0},
-                    {1007, "msctls_progress32", Text("Progress2"), {124, 59, 6, 81}, 0x50000005, 0},
-                    {1009, "msctls_progress32", Text("Progress2"), {7, 59, 6, 81}, 0x50000005, 0},
-                    {kNoId, "STATIC", Text("Gesamt Status"), {7, 142, 32, 19}, 0x50020000, 0},
-                    {kNoId, "STATIC", Text("Teil Status"), {107, 142, 23, 17}, 0x50020002, 0},
-                });
+    ExpectItems(
+        dialog,
+        {
+            {1000, "EDIT", Text(""), {15, 19, 85, 12}, 0x50810880, 0},
+            {kNoId, "STATIC", Text("Datei ausw\xE4hlen:"), {13, 7, 111, 9}, 0x50020001, 0x20},
+            {kNoId, "STATIC", Text("Info Fenster"), {13, 48, 111, 9}, 0x50020001, 0x20},
+            {1003, "EDIT", Text(""), {17, 59, 103, 81}, 0x50B118C4, 0},
+            {1004, "BUTTON", Text("Clonen"), {43, 146, 53, 15}, 0x50010000, 0},
+            {1005, "BUTTON", Text("..."), {105, 19, 18, 12}, 0x50010F00, 0},
+            {1007, "msctls_progress32", Text("Progress2"), {124, 59, 6, 81}, 0x50000005, 0},
+            {1009, "msctls_progress32", Text("Progress2"), {7, 59, 6, 81}, 0x50000005, 0},
+            {kNoId, "STATIC", Text("Gesamt Status"), {7, 142, 32, 19}, 0x50020000, 0},
+            {kNoId, "STATIC", Text("Teil Status"), {107, 142, 23, 17}, 0x50020002, 0},
+        });
 }
 
 TEST(StoredResources, AboutBoxTemplateIsClassicWithItsFourControlsAndTheApplicationIcon) {
@@ -108,12 +112,13 @@ TEST(StoredResources, AboutBoxTemplateIsClassicWithItsFourControlsAndTheApplicat
     // The second line's text is free; it must say something.
     EXPECT_FALSE(dialog.items[1].text.text.empty());
     const DialogTemplate::Name secondLine = dialog.items[1].text;
-    ExpectItems(dialog, {
-                            {kNoId, "STATIC", Text("Keldarin Version 1.1"), {39, 14, 88, 8}, 0x50020080, 0},
-                            {kNoId, "STATIC", secondLine, {39, 29, 66, 8}, 0x50020000, 0},
-                            {1, "BUTTON", Text("OK"), {129, 32, 48, 16}, 0x50030001, 0},
-                            {kNoId, "STATIC", Ordinal(128), {13, 13, 20, 20}, 0x50000003, 0},
-                        });
+    ExpectItems(dialog,
+                {
+                    {kNoId, "STATIC", Text("Keldarin Version 1.1"), {39, 14, 88, 8}, 0x50020080, 0},
+                    {kNoId, "STATIC", secondLine, {39, 29, 66, 8}, 0x50020000, 0},
+                    {1, "BUTTON", Text("OK"), {129, 32, 48, 16}, 0x50030001, 0},
+                    {kNoId, "STATIC", Ordinal(128), {13, 13, 20, 20}, 0x50000003, 0},
+                });
 }
 
 TEST(StoredResources, SystemMenuTextIsInTheStringTable) {

@@ -149,3 +149,38 @@ TEST(Selection, FileHeldOpenByAnotherProgramGivesAFileErrorAndKeepsThePreviousSe
     EXPECT_EQ(TestImages::ReadFile(folder / "box(2xImage).img"),
               TestImages::ExpectedOutput(image, session.BootLoader2x()));
 }
+
+TEST(Selection, TypedNameOfAMissingFileGivesAFileErrorAndKeepsThePreviousSelection) {
+    KeldarinSession session;
+    const auto& folder = session.StartDir().Path();
+    const std::string box = Place(folder, "box.img", TestImages::BareImage(true));
+    ASSERT_TRUE(session.Choose(box).finished);
+    const std::string log = session.Log();
+    const std::string missing = (folder / "missing.img").string();
+
+    const auto outcome = session.Choose(missing);
+
+    ASSERT_TRUE(outcome.box) << "no file error for a file that does not exist";
+    EXPECT_EQ(outcome.box->icon, WindowDriver::Icon::Exclamation);
+    EXPECT_NE(outcome.box->text.find(missing), std::string::npos) << outcome.box->text;
+    EXPECT_TRUE(session.Answer(*outcome.box).finished);
+    EXPECT_EQ(session.PathBox(), box);
+    EXPECT_EQ(session.Log(), log);
+}
+
+TEST(Selection, FileWithoutExtensionIsAcceptedAndItsOutputLiesBesideIt) {
+    KeldarinSession session;
+    const auto& folder = session.StartDir().Path();
+    ASSERT_EQ(folder.string().find('.'), std::string::npos)
+        << "the test needs a folder without dots";
+    const Bytes input = TestImages::BareImage(true);
+    const std::string path = Place(folder, "box", input);
+
+    ASSERT_TRUE(session.Choose(path).finished);
+    EXPECT_EQ(session.Log(), Selected("box", "8257536", "1xImage (1to2)"));
+    EXPECT_EQ(session.PathBox(), path);
+
+    ASSERT_TRUE(session.Clone().finished);
+    EXPECT_EQ(TestImages::ReadFile(folder / "box(2xImage)"),
+              TestImages::ExpectedOutput(input, session.BootLoader2x()));
+}

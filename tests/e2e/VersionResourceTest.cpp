@@ -67,7 +67,7 @@ TEST(VersionResource, FixedPartIsVersion1001OfAWindowsApplicationWithoutFlags) {
     EXPECT_EQ(fixed->dwProductVersionMS, 0x00010000u);
     EXPECT_EQ(fixed->dwProductVersionLS, 0x00000001u);
     EXPECT_EQ(fixed->dwFileFlags & fixed->dwFileFlagsMask, 0u);
-    EXPECT_EQ(fixed->dwFileOS, 0x00000004u); // VOS__WINDOWS32
+    EXPECT_EQ(fixed->dwFileOS, 0x00000004u);   // VOS__WINDOWS32
     EXPECT_EQ(fixed->dwFileType, 0x00000001u); // VFT_APP
 }
 

@@ -1,0 +1,126 @@
+// The system menu's About entry and the About box behind it, worked like a person would.
+//
+// The system menu of another process's window cannot be read under Wine (GetSystemMenu fails
+// with error 1407), so it is worked through its keyboard interface instead: opened with
+// Alt+Space (SC_KEYMENU), then an item chosen by its mnemonic or by its place in the menu.
+#include "ExeResources.h"
+#include "KeldarinProcess.h"
+#include "MainWindowState.h"
+#include "ScreenIcon.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+const std::string kAboutTitle = "Info \xFC"
+                                "ber Keldarin";
+constexpr WPARAM kAboutCommand = 0x0010;
+
+HWND OpenAboutBox(KeldarinProcess& keldarin) {
+    PostMessageA(keldarin.Main(), WM_SYSCOMMAND, kAboutCommand, 0);
+    return keldarin.WaitForOwnedDialog(kAboutTitle);
+}
+
+HWND OpenSystemMenu(KeldarinProcess& keldarin) {
+    PostMessageA(keldarin.Main(), WM_SYSCOMMAND, SC_KEYMENU, ' ');
+    WindowDriver::WindowQuery menu;
+    menu.className = "#32768";
+    return keldarin.Driver().WaitForWindow(menu);
+}
+
+std::string ClassOf(HWND window) {
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+} // namespace
+
+TEST(AboutBox, AboutCommandOpensItOwnedByAndCentredOverTheMainWindow) {
+    KeldarinProcess keldarin;
+    const HWND about = OpenAboutBox(keldarin);
+
+    EXPECT_EQ(GetWindow(about, GW_OWNER), keldarin.Main());
+    EXPECT_FALSE(IsWindowEnabled(keldarin.Main())) << "the About box is not modal";
+    RECT box, main;
+    GetWindowRect(about, &box);
+    GetWindowRect(keldarin.Main(), &main);
+    EXPECT_NEAR(box.left + box.right, main.left + main.right, 1)
+        << "About box " << box.left << ".." << box.right << ", main window " << main.left << ".."
+        << main.right;
+    EXPECT_NEAR(box.top + box.bottom, main.top + main.bottom, 1)
+        << "About box " << box.top << ".." << box.bottom << ", main window " << main.top << ".."
+        << main.bottom;
+}
+
+TEST(AboutBox, ShowsTheVersionASecondLineOkAndTheApplicationIcon) {
+    KeldarinProcess keldarin;
+    const HWND about = OpenAboutBox(keldarin);
+
+    std::vector<HWND> controls;
+    for (HWND child = GetWindow(about, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        controls.push_back(child);
+    ASSERT_EQ(controls.size(), 4u);
+    EXPECT_EQ(WindowDriver::Text(controls[0]), "Keldarin Version 1.1");
+    EXPECT_FALSE(WindowDriver::Text(controls[1]).empty());
+    EXPECT_STRCASEEQ(ClassOf(controls[2]).c_str(), "Button");
+    EXPECT_EQ(GetDlgCtrlID(controls[2]), IDOK);
+    EXPECT_EQ(WindowDriver::Text(controls[2]), "OK");
+    EXPECT_EQ(GetDlgCtrlID(keldarin.Focus()), IDOK);
+
+    const HWND icon = controls[3];
+    EXPECT_EQ(GetWindowLongA(icon, GWL_STYLE) & SS_TYPEMASK, SS_ICON);
+    const ExeResources exe(KELDARIN_EXE);
+    const int size = GetSystemMetrics(SM_CXICON);
+    RECT place;
+    GetWindowRect(icon, &place);
+    EXPECT_TRUE(ScreenIcon::ShowsSoon(place, exe.Icon(128, size), size))
+        << "the About box does not show the application icon";
+}
+
+TEST(AboutBox, OkEscapeAndCloseEachEndItAndLeaveTheMainWindowAsItWas) {
+    KeldarinProcess keldarin;
+    const MainWindowState before = MainWindowState::Of(keldarin);
+    const std::vector<std::pair<const char*, std::function<void(HWND)>>> ways = {
+        {"OK", [](HWND about) { WindowDriver::Click(GetDlgItem(about, IDOK)); }},
+        {"Escape", [&](HWND) { KeldarinProcess::PressKey(keldarin.Focus(), VK_ESCAPE); }},
+        {"close", [](HWND about) { PostMessageA(about, WM_SYSCOMMAND, SC_CLOSE, 0); }},
+    };
+    for (const auto& [name, end] : ways) {
+        SCOPED_TRACE(name);
+        const HWND about = OpenAboutBox(keldarin);
+        end(about);
+        WindowDriver::WaitUntilGone(about);
+        EXPECT_FALSE(IsWindow(about));
+        EXPECT_EQ(MainWindowState::Of(keldarin), before);
+    }
+}
+
+TEST(AboutBox, SystemMenuItemWithMnemonicOOpensIt) {
+    KeldarinProcess keldarin;
+    const HWND menu = OpenSystemMenu(keldarin);
+    PostMessageA(keldarin.Main(), WM_CHAR, 'o', 1);
+    const HWND about = keldarin.WaitForOwnedDialog(kAboutTitle);
+    EXPECT_FALSE(IsWindowVisible(menu));
+    WindowDriver::Click(GetDlgItem(about, IDOK));
+    WindowDriver::WaitUntilGone(about);
+}
+
+TEST(AboutBox, LastSystemMenuItemOpensItAndTheOneBeforeItIsClose) {
+    KeldarinProcess keldarin;
+    OpenSystemMenu(keldarin);
+    KeldarinProcess::PressKey(keldarin.Main(), VK_END);
+    KeldarinProcess::PressKey(keldarin.Main(), VK_RETURN);
+    const HWND about = keldarin.WaitForOwnedDialog(kAboutTitle);
+    WindowDriver::Click(GetDlgItem(about, IDOK));
+    WindowDriver::WaitUntilGone(about);
+
+    // Moving up from the last item skips separators: the entry is appended after Close.
+    OpenSystemMenu(keldarin);
+    KeldarinProcess::PressKey(keldarin.Main(), VK_END);
+    KeldarinProcess::PressKey(keldarin.Main(), VK_UP);
+    KeldarinProcess::PressKey(keldarin.Main(), VK_RETURN);
+    EXPECT_TRUE(keldarin.EndedWithoutWindows());
+}
