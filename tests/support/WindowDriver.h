@@ -46,7 +46,7 @@ public:
     // Drives the windows of the calling process (for use from a second thread).
     WindowDriver();
     // Starts a program in the given current directory and waits until it is ready for input.
-    // The command line's first token should be the quoted program path.
+    // The program path (Windows form) is quoted into the command line ahead of the arguments.
     static WindowDriver Start(const std::string& program, const std::string& arguments,
                               const std::string& currentDirectory);
     WindowDriver(WindowDriver&& other) noexcept;
