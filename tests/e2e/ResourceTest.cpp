@@ -18,7 +18,9 @@ struct ExpectedItem {
     std::uint32_t exStyle;
 };
 
+// -1: 16 bits wide in a classic template, 32 bits in an extended one.
 constexpr std::uint32_t kNoId = 0xFFFF;
+constexpr std::uint32_t kNoIdEx = 0xFFFFFFFF;
 
 DialogTemplate::Name Text(const char* text) {
     return {text, -1};
@@ -49,7 +51,8 @@ void ExpectItems(const DialogTemplate& dialog, const std::vector<ExpectedItem>& 
         const auto& want = expected[i];
         SCOPED_TRACE("control " + std::to_string(i) + " " + Describe(want.text));
         EXPECT_EQ(item.id, want.id);
-        EXPECT_EQ(ClassName(item.className), want.className);
+        // Window classes are matched without regard to case.
+        EXPECT_STRCASEEQ(ClassName(item.className).c_str(), want.className);
         EXPECT_EQ(item.text, want.text) << "got " << Describe(item.text);
         EXPECT_EQ(item.rect, want.rect) << "got " << item.rect.x << ", " << item.rect.y << ", "
                                         << item.rect.cx << ", " << item.rect.cy;
@@ -83,15 +86,15 @@ TEST(StoredResources, MainDialogTemplateIsExtendedWithItsCaptionFontStylesAndTen
         dialog,
         {
             {1000, "EDIT", Text(""), {15, 19, 85, 12}, 0x50810880, 0},
-            {kNoId, "STATIC", Text("Datei ausw\xE4hlen:"), {13, 7, 111, 9}, 0x50020001, 0x20},
-            {kNoId, "STATIC", Text("Info Fenster"), {13, 48, 111, 9}, 0x50020001, 0x20},
+            {kNoIdEx, "STATIC", Text("Datei ausw\xE4hlen:"), {13, 7, 111, 9}, 0x50020001, 0x20},
+            {kNoIdEx, "STATIC", Text("Info Fenster"), {13, 48, 111, 9}, 0x50020001, 0x20},
             {1003, "EDIT", Text(""), {17, 59, 103, 81}, 0x50B118C4, 0},
             {1004, "BUTTON", Text("Clonen"), {43, 146, 53, 15}, 0x50010000, 0},
             {1005, "BUTTON", Text("..."), {105, 19, 18, 12}, 0x50010F00, 0},
             {1007, "msctls_progress32", Text("Progress2"), {124, 59, 6, 81}, 0x50000005, 0},
             {1009, "msctls_progress32", Text("Progress2"), {7, 59, 6, 81}, 0x50000005, 0},
-            {kNoId, "STATIC", Text("Gesamt Status"), {7, 142, 32, 19}, 0x50020000, 0},
-            {kNoId, "STATIC", Text("Teil Status"), {107, 142, 23, 17}, 0x50020002, 0},
+            {kNoIdEx, "STATIC", Text("Gesamt Status"), {7, 142, 32, 19}, 0x50020000, 0},
+            {kNoIdEx, "STATIC", Text("Teil Status"), {107, 142, 23, 17}, 0x50020002, 0},
         });
 }
 

@@ -15,7 +15,8 @@ constexpr int kClone = 1004;
 constexpr int kBrowse = 1005;
 constexpr int kPartMeter = 1007;
 constexpr int kTotalMeter = 1009;
-constexpr int kNoId = 0xFFFF;
+// Statics of an extended template carry the 32-bit id -1.
+constexpr int kNoId = -1;
 
 struct ShownControl {
     int id;
@@ -54,12 +55,14 @@ public:
     DialogUnits(const DialogUnits&) = delete;
     DialogUnits& operator=(const DialogUnits&) = delete;
 
+    // The dialog manager maps a control's position and its size each on their own, so the
+    // right edge is the mapped left plus the mapped width, not the mapped left plus width.
     RECT Pixels(const RECT& unitsLeftTopWidthHeight) const {
-        RECT rect = {unitsLeftTopWidthHeight.left, unitsLeftTopWidthHeight.top,
-                     unitsLeftTopWidthHeight.left + unitsLeftTopWidthHeight.right,
-                     unitsLeftTopWidthHeight.top + unitsLeftTopWidthHeight.bottom};
-        MapDialogRect(m_dialog, &rect);
-        return rect;
+        RECT place = {unitsLeftTopWidthHeight.left, unitsLeftTopWidthHeight.top, 0, 0};
+        RECT size = {0, 0, unitsLeftTopWidthHeight.right, unitsLeftTopWidthHeight.bottom};
+        MapDialogRect(m_dialog, &place);
+        MapDialogRect(m_dialog, &size);
+        return {place.left, place.top, place.left + size.right, place.top + size.bottom};
     }
 
 private:
