@@ -1,0 +1,30 @@
+# Builds the release package from an installed build tree and checks that the zip holds exactly
+# the program and the README, both byte-identical to their sources.
+# Usage: cmake -DBUILD_DIR=... -DWORK_DIR=... -DPROGRAM=... -DREADME=... -P CheckPackage.cmake
+file(REMOVE_RECURSE ${WORK_DIR})
+execute_process(COMMAND ${CMAKE_CPACK_COMMAND} --config ${BUILD_DIR}/CPackConfig.cmake -B ${WORK_DIR}
+                RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
+if(NOT result EQUAL 0)
+    message(FATAL_ERROR "cpack failed:\n${output}")
+endif()
+file(GLOB zips ${WORK_DIR}/Keldarin-*.zip)
+list(LENGTH zips count)
+if(NOT count EQUAL 1)
+    message(FATAL_ERROR "expected one Keldarin-<version>-win32.zip, found: ${zips}")
+endif()
+file(ARCHIVE_EXTRACT INPUT ${zips} DESTINATION ${WORK_DIR}/unpacked)
+file(GLOB_RECURSE unpacked RELATIVE ${WORK_DIR}/unpacked ${WORK_DIR}/unpacked/*)
+list(SORT unpacked)
+if(NOT unpacked STREQUAL "Keldarin.exe;README.md")
+    message(FATAL_ERROR "the package holds ${unpacked}, expected Keldarin.exe;README.md")
+endif()
+foreach(pair "Keldarin.exe=${PROGRAM}" "README.md=${README}")
+    string(REPLACE "=" ";" pair ${pair})
+    list(GET pair 0 name)
+    list(GET pair 1 source)
+    execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${WORK_DIR}/unpacked/${name} ${source}
+                    RESULT_VARIABLE different)
+    if(different)
+        message(FATAL_ERROR "${name} in the package differs from ${source}")
+    endif()
+endforeach()
