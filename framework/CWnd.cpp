@@ -28,16 +28,21 @@ void CWnd::GetClientRect(RECT* rect) const {
 }
 
 void CWnd::CenterWindow(HWND hWndAlternateOwner) {
-    RECT area, window;
+    RECT screen, around, window;
+    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &screen, 0);
     if (hWndAlternateOwner)
-        ::GetWindowRect(hWndAlternateOwner, &area);
+        ::GetWindowRect(hWndAlternateOwner, &around);
     else
-        ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+        around = screen;
     ::GetWindowRect(m_hWnd, &window);
     const int width = window.right - window.left;
     const int height = window.bottom - window.top;
-    const int x = std::max<int>(area.left, (area.left + area.right - width) / 2);
-    const int y = std::max<int>(area.top, (area.top + area.bottom - height) / 2);
+    // Centred over the owner, but kept on the screen: a dialog larger than its owner overlaps it.
+    auto place = [](int centre2, int size, int low, int high) {
+        return std::max(low, std::min((centre2 - size) / 2, high - size));
+    };
+    const int x = place(around.left + around.right, width, screen.left, screen.right);
+    const int y = place(around.top + around.bottom, height, screen.top, screen.bottom);
     ::SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

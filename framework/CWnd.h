@@ -16,7 +16,8 @@ public:
     CMenu GetSystemMenu(BOOL bRevert) const;
     BOOL IsIconic() const;
     void GetClientRect(RECT* rect) const;
-    // Centres the window over another one, or over the screen's work area when that is null.
+    // Centres the window over another one, or over the screen when that is null, keeping it on
+    // the screen.
     void CenterWindow(HWND hWndAlternateOwner);
 
     // Runs this window's handler of a message. False when it has none, or when the handler

@@ -1,0 +1,57 @@
+// The window and the command line convert the same input into the same bytes.
+#include "E2eFiles.h"
+#include "KeldarinSession.h"
+
+#include <gtest/gtest.h>
+
+using TestImages::Bytes;
+
+namespace {
+
+// Runs the Windows build of keldarin-cli to its end and returns its exit code.
+DWORD RunCli(const std::string& arguments) {
+    std::string commandLine =
+        "\"" + WindowDriver::WindowsPath(KELDARIN_CLI_EXE) + "\" " + arguments;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+        ADD_FAILURE() << "cannot start " << commandLine;
+        return ~0u;
+    }
+    DWORD exitCode = ~0u;
+    if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0)
+        GetExitCodeProcess(process.hProcess, &exitCode);
+    else
+        TerminateProcess(process.hProcess, ~0u);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return exitCode;
+}
+
+void ExpectSameOutputFromWindowAndCli(const Bytes& input, const std::string& outputName) {
+    KeldarinSession session;
+    const auto& start = session.StartDir().Path();
+    ASSERT_TRUE(session.Choose(E2eFiles::Place(start, "box.img", input)).finished);
+    ASSERT_TRUE(session.Clone().finished);
+    const Bytes fromWindow = TestImages::ReadFile(start / outputName);
+
+    TestImages::TempDir cliOutput;
+    const std::string quote = "\"";
+    ASSERT_EQ(RunCli("convert -q -b " + quote + WindowDriver::WindowsPath(start) + quote + " -o " +
+                     quote + WindowDriver::WindowsPath(cliOutput.Path()) + quote + " " + quote +
+                     WindowDriver::WindowsPath(start / "box.img") + quote),
+              0u);
+    EXPECT_EQ(TestImages::ReadFile(cliOutput / outputName), fromWindow);
+}
+
+} // namespace
+
+TEST(CliParity, Bare1xImageGivesTheSameBytesInTheWindowAndOnTheCommandLine) {
+    ExpectSameOutputFromWindowAndCli(TestImages::BareImage(true), "box(2xImage).img");
+}
+
+TEST(CliParity, Full2xImageGivesTheSameBytesInTheWindowAndOnTheCommandLine) {
+    ExpectSameOutputFromWindowAndCli(TestImages::FullImage(false), "box(1xImage).img");
+}
