@@ -1,5 +1,7 @@
 #include "WindowDriver.h"
 
+#include "ScreenIcon.h"
+
 #include <commctrl.h>
 
 #include <thread>
@@ -84,58 +86,6 @@ BOOL CALLBACK CheckChild(HWND window, LPARAM context) {
 const LPCSTR kStopIcon = IDI_HAND;
 const LPCSTR kExclamationIcon = IDI_EXCLAMATION;
 
-using Pixels = std::vector<COLORREF>;
-
-Pixels Capture(HDC source, int x, int y, int width, int height) {
-    HDC memory = CreateCompatibleDC(source);
-    HBITMAP bitmap = CreateCompatibleBitmap(source, width, height);
-    HGDIOBJ previous = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, source, x, y, SRCCOPY);
-    Pixels pixels;
-    for (int row = 0; row < height; ++row)
-        for (int column = 0; column < width; ++column)
-            pixels.push_back(GetPixel(memory, column, row));
-    SelectObject(memory, previous);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    return pixels;
-}
-
-Pixels Render(HICON icon, int size, COLORREF background) {
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, size, size);
-    HGDIOBJ previous = SelectObject(memory, bitmap);
-    HBRUSH brush = CreateSolidBrush(background);
-    RECT all = {0, 0, size, size};
-    FillRect(memory, &all, brush);
-    DrawIconEx(memory, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
-    Pixels pixels = Capture(memory, 0, 0, size, size);
-    SelectObject(memory, previous);
-    DeleteObject(brush);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return pixels;
-}
-
-// True when the screen shows this icon: every pixel that the icon covers opaquely (the same on a
-// black and on a white background) must be on the screen as the icon has it.
-bool ShowsIcon(const Pixels& screen, LPCSTR iconName, int size) {
-    const HICON icon = LoadIconA(nullptr, iconName);
-    const Pixels onBlack = Render(icon, size, RGB(0, 0, 0));
-    const Pixels onWhite = Render(icon, size, RGB(255, 255, 255));
-    std::size_t opaque = 0;
-    for (std::size_t i = 0; i < screen.size(); ++i) {
-        if (onBlack[i] != onWhite[i])
-            continue;
-        ++opaque;
-        if (screen[i] != onBlack[i])
-            return false;
-    }
-    return opaque > screen.size() / 4;
-}
-
 // A message box shows a system icon. In the box's own process its handle tells which one; from
 // another process the handle means nothing here, so the pixels on the screen are compared with
 // the system icons drawn by this process. The box may not have painted yet: retry for a while.
@@ -151,12 +101,11 @@ WindowDriver::Icon IdentifyIcon(HWND iconControl, HICON shown) {
     do {
         RECT place;
         GetWindowRect(iconControl, &place);
-        HDC screen = GetDC(nullptr);
-        const Pixels pixels = Capture(screen, place.left, place.top, size, size);
-        ReleaseDC(nullptr, screen);
-        if (ShowsIcon(pixels, kStopIcon, size))
+        place.right = place.left + size;
+        place.bottom = place.top + size;
+        if (ScreenIcon::Shows(place, LoadIconA(nullptr, kStopIcon), size))
             return WindowDriver::Icon::Stop;
-        if (ShowsIcon(pixels, kExclamationIcon, size))
+        if (ScreenIcon::Shows(place, LoadIconA(nullptr, kExclamationIcon), size))
             return WindowDriver::Icon::Exclamation;
         std::this_thread::sleep_for(kPollInterval);
     } while (Clock::now() < deadline);
