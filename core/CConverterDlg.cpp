@@ -25,7 +25,7 @@ constexpr Milestone kMilestones[] = {{15000, 3}, {35000, 4},  {50000, 5},  {7000
 
 constexpr int kTotalMeterEnd = 10;
 
-// Each move of a visible progress bar repaints it at once, about a millisecond under Wine:
+// Each move of a visible progress bar repaints it at once, one to a few milliseconds under Wine:
 // moving it for every byte would freeze the window for minutes. Every 1,024th byte and the last
 // draws the same picture.
 constexpr std::uint32_t kPartMeterStep = 1024;

@@ -1,7 +1,7 @@
 // The two progress meters during a conversion, recorded as the controls receive them: too many
 // messages for another process to observe by polling.
 #include "CConverterDlg.h"
-#include "CWinApp.h"
+#include "ModalRun.h"
 #include "TestImages.h"
 #include "WindowDriver.h"
 
@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -46,19 +45,13 @@ protected:
     }
 };
 
-// Chooses the image, converts it, and closes the dialog, like a person at the window.
-void ChooseCloneAndClose(const std::string& image) {
-    WindowDriver driver;
-    WindowDriver::WindowQuery mainQuery;
-    mainQuery.title = "Keldarin";
-    mainQuery.requiredChild = IDC_CLONE;
-    const HWND main = driver.WaitForWindow(mainQuery);
+// Chooses the image and converts it, like a person at the window.
+void ChooseAndClone(WindowDriver& driver, HWND main, const std::string& image) {
     auto browse = WindowDriver::ClickAndTrack(WindowDriver::Child(main, IDC_BROWSE));
     driver.ChooseFile(main, image);
     EXPECT_TRUE(WindowDriver::Finished(browse));
     auto clone = WindowDriver::ClickAndTrack(WindowDriver::Child(main, IDC_CLONE));
     EXPECT_TRUE(WindowDriver::Finished(clone));
-    WindowDriver::Close(main);
 }
 
 std::vector<std::string> ExpectedTotal() {
@@ -86,12 +79,9 @@ protected:
 
     void Run(const std::filesystem::path& image) {
         RecordingDlg dlg;
-        // As the application does: the file dialog and the message boxes belong to it.
-        AfxGetApp()->m_pMainWnd = &dlg;
-        std::thread person(ChooseCloneAndClose, image.string());
-        dlg.DoModal();
-        person.join();
-        AfxGetApp()->m_pMainWnd = nullptr;
+        RunModalWithPerson(dlg, [&image](WindowDriver& driver, HWND main) {
+            ChooseAndClone(driver, main, image.string());
+        });
         total = received[dlg.total];
         part = received[dlg.part];
     }
