@@ -60,3 +60,22 @@ TEST(Application, ArgumentsChangeNothingAndAConversionStillWorks) {
     PostMessageA(keldarin.Main(), WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_TRUE(keldarin.EndedWithoutWindows());
 }
+
+TEST(Application, F1AsksTheApplicationForHelpAndTheDialogStaysOpen) {
+    KeldarinProcess keldarin;
+    // Help comes from the system's own keyboard handling, so the key must come from the input
+    // queue, not as a posted message.
+    SetForegroundWindow(keldarin.Main());
+    INPUT keys[2] = {};
+    keys[0].type = keys[1].type = INPUT_KEYBOARD;
+    keys[0].ki.wVk = keys[1].ki.wVk = VK_F1;
+    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    ASSERT_EQ(SendInput(2, keys, sizeof keys[0]), 2u);
+    const auto box = keldarin.Driver().WaitForMessageBox(keldarin.Main());
+    EXPECT_EQ(box.text, "F\xFCr dieses Programm gibt es keine Hilfe.");
+    EXPECT_EQ(box.caption, "Keldarin");
+    WindowDriver::PressOk(box.window);
+    EXPECT_EQ(GetDlgCtrlID(keldarin.Focus()), kPath);
+    PostMessageA(keldarin.Main(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_TRUE(keldarin.EndedWithoutWindows());
+}
