@@ -18,6 +18,7 @@ public:
     WindowDriver& Driver() { return m_driver; }
     HWND Main() const { return m_main; }
     const TestImages::TempDir& StartDir() const { return m_startDir; }
+    const TestImages::Bytes& BootLoader1x() const { return m_bootLoader1x; }
     const TestImages::Bytes& BootLoader2x() const { return m_bootLoader2x; }
 
     HWND Control(int id) const { return GetDlgItem(m_main, id); }

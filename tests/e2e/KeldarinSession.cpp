@@ -8,7 +8,6 @@
 
 namespace {
 
-constexpr char kMainTitle[] = "Keldarin";
 // Long enough for a clone of 8 MiB on a busy machine, short enough to end a hanging test.
 constexpr std::chrono::seconds kHandlerDeadline{60};
 constexpr std::chrono::milliseconds kPoll{20};
@@ -19,20 +18,7 @@ HWND Control(HWND main, int id) {
 
 } // namespace
 
-KeldarinSession::KeldarinSession()
-    : m_startDir("keldarin-e2e"), m_bootLoader1x(TestImages::BootLoader(0x20000, 1)),
-      m_bootLoader2x(TestImages::BootLoader(0x20000, 2)), m_driver([this] {
-          TestImages::WriteFile(m_startDir / "1x.bin", m_bootLoader1x);
-          TestImages::WriteFile(m_startDir / "2x.bin", m_bootLoader2x);
-          return WindowDriver::Start(WindowDriver::WindowsPath(KELDARIN_EXE), "",
-                                     m_startDir.Path().string());
-      }()) {
-    WindowDriver::WindowQuery query;
-    query.title = kMainTitle;
-    query.unowned = true;
-    query.requiredChild = IDC_CLONE;
-    m_main = m_driver.WaitForWindow(query);
-}
+KeldarinSession::KeldarinSession() = default;
 
 KeldarinSession::~KeldarinSession() {
     if (m_closed || !m_driver.Running())

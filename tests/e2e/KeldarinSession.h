@@ -1,7 +1,6 @@
 #pragma once
 
-#include "TestImages.h"
-#include "WindowDriver.h"
+#include "KeldarinProcess.h"
 
 #include <optional>
 #include <string>
@@ -23,9 +22,9 @@ public:
     KeldarinSession(const KeldarinSession&) = delete;
     KeldarinSession& operator=(const KeldarinSession&) = delete;
 
-    const TestImages::TempDir& StartDir() const { return m_startDir; }
-    const TestImages::Bytes& BootLoader1x() const { return m_bootLoader1x; }
-    const TestImages::Bytes& BootLoader2x() const { return m_bootLoader2x; }
+    const TestImages::TempDir& StartDir() const { return m_process.StartDir(); }
+    const TestImages::Bytes& BootLoader1x() const { return m_process.BootLoader1x(); }
+    const TestImages::Bytes& BootLoader2x() const { return m_process.BootLoader2x(); }
 
     // "...", the path typed into the open-file dialog and confirmed.
     Outcome Choose(const std::string& windowsPath);
@@ -49,11 +48,9 @@ public:
 private:
     Outcome Await(std::future<bool>& handler);
 
-    TestImages::TempDir m_startDir;
-    TestImages::Bytes m_bootLoader1x;
-    TestImages::Bytes m_bootLoader2x;
-    WindowDriver m_driver;
-    HWND m_main = nullptr;
+    KeldarinProcess m_process;
+    WindowDriver& m_driver = m_process.Driver();
+    const HWND m_main = m_process.Main();
     // The handler that is waiting in a message box.
     std::future<bool> m_pending;
     std::string m_lastLog;
