@@ -14,12 +14,15 @@ InputResult Inspect(const std::string& input, const Options& options) {
     InputResult result;
     result.input = input;
     try {
-        result.facts = ImageReader::Inspect(input);
+        if (input.empty())
+            throw std::runtime_error(Messages::EmptyName());
+        result.facts = ImagePartReader::Inspect(input);
         if (result.facts->kind == ImageLayout::ImageKind::Rejected) {
-            result.error = Messages::WrongImageLength(result.facts->length);
+            result.error = FileError::WrongLength(input, result.facts->length).what();
             return result;
         }
-        result.output = OutputPathFor(input, result.facts->variant, options.outputDir).string();
+        result.output =
+            OutputPathFor(input, TargetOf(result.facts->variant), options.outputDir).string();
         result.ok = true;
     } catch (const std::exception& e) {
         // FileError, and the file system library's own errors (a vanished working folder).
@@ -44,6 +47,8 @@ int BatchRunner::Run() {
         reporter.Report(result);
         allOk = allOk && result.ok;
     }
-    reporter.Finish();
+    // A report that did not reach its reader fails the run, as with the GNU tools.
+    if (!reporter.Finish())
+        return kExitSomeInputFailed;
     return allOk ? kExitAllConverted : kExitSomeInputFailed;
 }

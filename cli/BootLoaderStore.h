@@ -1,7 +1,8 @@
 #pragma once
 
+#include "VariantTable.h"
+
 #include <array>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,10 +12,10 @@ class BootLoaderStore {
 public:
     explicit BootLoaderStore(std::string dir) : m_dir(std::move(dir)) {}
 
-    // The boot-loader that converts an image of this variant into the other one; throws
-    // FileError when its file is missing or has the wrong length.
-    const std::vector<unsigned char>& ForVariant(int variant);
-    std::string PathForVariant(int variant) const;
+    // The boot loader of this variant; throws FileError when its file is missing, not a
+    // regular file or of the wrong length.
+    const std::vector<unsigned char>& Of(Variant variant);
+    std::string PathOf(Variant variant) const;
 
 private:
     struct Entry {
@@ -22,7 +23,7 @@ private:
         std::vector<unsigned char> bytes;
         std::string error;
     };
-    void Load(int variant, Entry& entry) const;
+    void Load(Variant variant, Entry& entry) const;
 
     std::string m_dir;
     std::array<Entry, 2> m_entries;

@@ -12,8 +12,8 @@ namespace {
 
 std::string Description() {
     using namespace ImageLayout;
-    const std::string to2x = VariantRowFor(kVariant1x).bootLoaderFile;
-    const std::string to1x = VariantRowFor(kVariant2x).bootLoaderFile;
+    const std::string to2x = InfoOf(Variant::k2x).bootLoaderFile;
+    const std::string to1x = InfoOf(Variant::k1x).bootLoaderFile;
     return std::string(Messages::kProgramName) +
            " - convert flash images between the hardware variants 1x and 2x\n\n"
            "An image is a bare image of " +
@@ -28,7 +28,7 @@ std::string Description() {
            to2x + "\" makes a 1x image a 2x image, \"" + to1x +
            "\" a 2x image a 1x image. The output is a bare\n"
            "image named like the input's full path with \"" +
-           VariantRowFor(kVariant1x).outputTag + "\" or \"" + VariantRowFor(kVariant2x).outputTag +
+           InfoOf(Variant::k2x).outputTag + "\" or \"" + InfoOf(Variant::k1x).outputTag +
            "\" before its last dot.\n"
            "Inputs are never written; an output is written whole or not at all.\n";
 }

@@ -1,25 +1,33 @@
 #include "ConvertJob.h"
 
-#include "AtomicOutput.h"
-#include "FileError.h"
-#include "ImageLayout.h"
+#include "DurableReplace.h"
 #include "Messages.h"
 #include "OutputPath.h"
 
 #include <algorithm>
+#include <system_error>
 
 ConvertJob::ConvertJob(const Options& options, BootLoaderStore& bootLoaders)
     : m_options(options), m_bootLoaders(bootLoaders) {
-    for (const std::string& input : options.inputs)
-        m_protected.push_back(FullPath(input));
-    for (int variant : {0, 1})
-        m_protected.push_back(FullPath(bootLoaders.PathForVariant(variant)));
+    std::vector<std::string> protectedNames = options.inputs;
+    for (Variant variant : {Variant::k1x, Variant::k2x})
+        protectedNames.push_back(bootLoaders.PathOf(variant));
+    // A name that has no full path (a vanished current folder) names no file that could be hit.
+    for (const std::string& name : protectedNames) {
+        try {
+            if (!name.empty())
+                m_protected.push_back(FullPath(name));
+        } catch (const std::filesystem::filesystem_error&) {
+        }
+    }
 }
 
 InputResult ConvertJob::Run(const std::string& input) {
     InputResult result;
     result.input = input;
     try {
+        if (input.empty())
+            throw std::runtime_error(Messages::EmptyName());
         Convert(input, result);
         result.ok = true;
     } catch (const std::exception& e) {
@@ -30,19 +38,24 @@ InputResult ConvertJob::Run(const std::string& input) {
 }
 
 void ConvertJob::Convert(const std::string& input, InputResult& result) {
-    ImageReader::LoadImagePart(input, m_image, result.facts);
-    const int variant = result.facts->variant;
-    result.bootLoader = m_bootLoaders.PathForVariant(variant);
-    result.output = OutputPathFor(input, variant, m_options.outputDir).string();
-    const std::vector<unsigned char>& bootLoader = m_bootLoaders.ForVariant(variant);
+    ImagePartReader::Load(input, m_image, result.facts);
+    const Variant target = TargetOf(result.facts->variant);
+    result.bootLoader = m_bootLoaders.PathOf(target);
+    result.output = OutputPathFor(input, target, m_options.outputDir).string();
+    const std::vector<unsigned char>& bootLoader = m_bootLoaders.Of(target);
 
     const std::filesystem::path output = result.output;
     CheckOutputIsFree(output);
     std::copy(bootLoader.begin(), bootLoader.end(), m_image.begin());
     m_outputs.push_back(output);
-    if (m_options.dryRun)
+    if (m_options.dryRun) {
+        DurableReplace::Check(result.output);
         return;
-    AtomicOutput::Write(result.output, m_image, m_options.verify);
+    }
+    DurableReplace::Options replace;
+    replace.verify = m_options.verify;
+    replace.permissionsFrom = input;
+    DurableReplace::Write(result.output, m_image.data(), m_image.size(), replace);
     result.written = true;
     result.verified = m_options.verify;
 }
@@ -52,7 +65,7 @@ void ConvertJob::CheckOutputIsFree(const std::filesystem::path& output) const {
         return SameFile(output, other);
     };
     if (std::any_of(m_protected.begin(), m_protected.end(), same))
-        throw FileError(Messages::OutputIsAnInput(output.string()));
+        throw std::runtime_error(Messages::OutputIsAnInput(output.string()));
     if (std::any_of(m_outputs.begin(), m_outputs.end(), same))
-        throw FileError(Messages::OutputWrittenEarlier(output.string()));
+        throw std::runtime_error(Messages::OutputWrittenEarlier(output.string()));
 }

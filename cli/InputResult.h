@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ImageReader.h"
+#include "ImagePartReader.h"
 
 #include <optional>
 #include <string>

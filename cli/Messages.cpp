@@ -6,38 +6,6 @@
 
 namespace Messages {
 
-namespace {
-std::string Hex(std::uint64_t value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "0x%llX", static_cast<unsigned long long>(value));
-    return text;
-}
-} // namespace
-
-std::string CannotOpen(const std::string& path, const std::string& reason) {
-    return "cannot open " + path + ": " + reason;
-}
-
-std::string CannotCreate(const std::string& path, const std::string& reason) {
-    return "cannot create " + path + ": " + reason;
-}
-
-std::string FileOperationFailed(const char* verb, const std::string& path,
-                                const std::string& reason) {
-    return std::string("cannot ") + verb + " " + path + ": " + reason;
-}
-
-std::string WrongImageLength(std::uint64_t length) {
-    return "wrong length: " + std::to_string(length) + " bytes; accepted are " +
-           std::to_string(ImageLayout::kImagePartLength) + " (bare image) and " +
-           std::to_string(ImageLayout::kFullImageLength) + " (full image)";
-}
-
-std::string ImageChangedWhileReading(std::uint64_t expected, std::uint64_t got) {
-    return "changed while being read: expected " + std::to_string(expected) +
-           " bytes of the image part, got " + std::to_string(got);
-}
-
 std::string BootLoaderUnusable(const std::string& reason) {
     return "boot-loader file not usable: " + reason;
 }
@@ -55,27 +23,51 @@ std::string OutputWrittenEarlier(const std::string& output) {
     return "refusing to write " + output + ": an earlier input of this run was written there";
 }
 
-std::string OutputDiffers(const std::string& output, std::uint64_t offset) {
-    return "verification failed: " + output + " differs from the converted image at offset " +
-           Hex(offset) + "; nothing was written";
+std::string EmptyName() {
+    return "an empty name names no file";
 }
 
-std::string OutputWrongLength(const std::string& output, std::uint64_t length) {
-    return "verification failed: " + output + " reads back " + std::to_string(length) +
-           " bytes instead of " + std::to_string(ImageLayout::kImagePartLength) +
-           "; nothing was written";
+std::string NoCurrentFolder(const std::string& reason) {
+    return "the current folder is gone (" + reason + "); name the files by absolute paths";
 }
 
 std::string Failure(const std::string& input, const std::string& reason) {
-    return std::string(kProgramName) + ": " + input + ": " + reason;
+    return std::string(kProgramName) + ": " + (input.empty() ? "\"\"" : input) + ": " + reason;
+}
+
+std::string ReportNotWritten(const std::string& reason) {
+    return std::string(kProgramName) + ": cannot write the report: " + reason;
+}
+
+std::string OneLine(const std::string& text) {
+    std::string line;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte != 0x7F) {
+            line += c;
+            continue;
+        }
+        switch (c) {
+        case '\n':
+            line += "\\n";
+            break;
+        case '\r':
+            line += "\\r";
+            break;
+        case '\t':
+            line += "\\t";
+            break;
+        default:
+            char escape[5];
+            std::snprintf(escape, sizeof escape, "\\x%02X", byte);
+            line += escape;
+        }
+    }
+    return line;
 }
 
 std::string KindName(bool full) {
     return full ? "full" : "bare";
-}
-
-std::string VariantName(int variant) {
-    return variant == 0 ? "1x" : "2x";
 }
 
 } // namespace Messages

@@ -1,7 +1,6 @@
 #include "OutputPath.h"
 
 #include "ImageLayout.h"
-#include "VariantTable.h"
 
 #include <system_error>
 
@@ -14,9 +13,9 @@ fs::path FullPath(const std::string& input) {
     return failed ? absolute.lexically_normal() : folder / absolute.filename();
 }
 
-fs::path OutputPathFor(const std::string& input, int variant,
+fs::path OutputPathFor(const std::string& input, Variant target,
                        const std::optional<std::string>& outputDir) {
-    const std::string tag = VariantRowFor(variant).outputTag;
+    const std::string tag = InfoOf(target).outputTag;
     if (!outputDir)
         return ImageLayout::OutputName(FullPath(input).string(), tag);
     const std::string name = fs::path(input).filename().string();

@@ -2,7 +2,9 @@
 
 #include "Messages.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <nlohmann/json.hpp>
 
 #ifdef _WIN32
@@ -21,14 +23,45 @@ std::string KindText(const ImageFacts& facts) {
                                              : Messages::KindName(facts.kind == ImageKind::Full);
 }
 
+std::string VariantText(Variant variant) {
+    return InfoOf(variant).name;
+}
+
 // A converted image is always of the other variant.
 std::string TargetText(const ImageFacts& facts) {
-    return Messages::VariantName(1 - facts.variant);
+    return VariantText(TargetOf(facts.variant));
 }
 
 void PutLine(std::FILE* stream, const std::string& line) {
     std::fwrite(line.data(), 1, line.size(), stream);
     std::fputc('\n', stream);
+}
+
+bool IsUtf8(const std::string& text) {
+    try {
+        (void)nlohmann::json(text).dump();
+        return true;
+    } catch (const nlohmann::json::type_error&) {
+        return false;
+    }
+}
+
+std::string HexBytes(const std::string& text) {
+    std::string hex;
+    for (const char c : text) {
+        char pair[3];
+        std::snprintf(pair, sizeof pair, "%02x", static_cast<unsigned char>(c));
+        hex += pair;
+    }
+    return hex;
+}
+
+// A name as JSON: the text, and where it is not UTF-8 (file names are bytes) also the exact
+// bytes in hex under NAME_hex, so that a script can recover the very file.
+void PutName(nlohmann::json& object, const char* key, const std::string& name) {
+    object[key] = name;
+    if (!IsUtf8(name))
+        object[std::string(key) + "_hex"] = HexBytes(name);
 }
 
 } // namespace
@@ -41,7 +74,7 @@ void Reporter::Starting(std::size_t index, const std::string& input) {
         return;
     ClearProgress();
     const std::string line =
-        "[" + std::to_string(index + 1) + "/" + std::to_string(m_total) + "] " + input;
+        "[" + std::to_string(index + 1) + "/" + std::to_string(m_total) + "] " + Messages::OneLine(input);
     std::fputs(line.c_str(), stderr);
     std::fflush(stderr);
     m_progressWidth = line.size();
@@ -58,49 +91,61 @@ void Reporter::Report(const InputResult& result) {
     ClearProgress();
     const bool rejectedInfo = m_options.command == Options::Command::Info && result.facts &&
                               result.facts->kind == ImageKind::Rejected;
-    // info shows a rejected file as its answer; every other failure is an error.
-    if (!result.ok && !rejectedInfo)
-        PutLine(stderr, Messages::Failure(result.input, result.error));
+    // Every failure goes to stderr, -q or not; info also answers for a rejected file on stdout.
+    if (!result.ok)
+        PutLine(stderr, Messages::OneLine(Messages::Failure(result.input, result.error)));
     if (m_options.json)
         WriteJson(result);
     else if (!m_options.quiet && (result.ok || rejectedInfo))
         WriteText(result);
-    std::fflush(stdout);
+    if (std::fflush(stdout) != 0 && m_writeError == 0)
+        m_writeError = errno;
 }
 
-void Reporter::Finish() {
+bool Reporter::Finish() {
     ClearProgress();
+    if (m_writeError == 0 && (std::fflush(stdout) != 0 || std::ferror(stdout)))
+        m_writeError = errno ? errno : EIO;
+    if (m_writeError == 0)
+        return true;
+    PutLine(stderr, Messages::ReportNotWritten(std::strerror(m_writeError)));
+    return false;
 }
 
 void Reporter::WriteText(const InputResult& result) const {
     const ImageFacts& facts = *result.facts;
     std::string line = result.input + ": ";
     if (facts.kind == ImageKind::Rejected) {
-        PutLine(stdout, line + "rejected: " + result.error);
+        PutLine(stdout, Messages::OneLine(line + "rejected: " + result.error));
         return;
     }
     line += std::to_string(facts.length) + " bytes, " + KindText(facts) + " image, " +
-            Messages::VariantName(facts.variant) + " -> " + TargetText(facts) + ": " +
-            result.output;
+            VariantText(facts.variant) + " -> " + TargetText(facts) + ": " + result.output;
     if (m_options.command == Options::Command::Convert && !result.written)
         line += " (dry run, nothing written)";
     if (result.verified)
         line += " (verified)";
-    PutLine(stdout, line);
+    PutLine(stdout, Messages::OneLine(line));
 }
 
 void Reporter::WriteJson(const InputResult& result) const {
     using nlohmann::json;
-    json object = {{"input", result.input}, {"ok", result.ok}};
+    json object;
+    PutName(object, "input", result.input);
+    object["ok"] = result.ok;
     const bool convert = m_options.command == Options::Command::Convert;
     object["length"] = result.facts ? json(result.facts->length) : json();
     object["kind"] = result.facts ? json(KindText(*result.facts)) : json();
     const bool known = result.facts && result.facts->kind != ImageKind::Rejected;
-    object["variant"] = known ? json(Messages::VariantName(result.facts->variant)) : json();
+    object["variant"] = known ? json(VariantText(result.facts->variant)) : json();
     object["target_variant"] = known ? json(TargetText(*result.facts)) : json();
-    object["output"] = result.output.empty() ? json() : json(result.output);
+    object["output"] = nullptr;
+    if (!result.output.empty())
+        PutName(object, "output", result.output);
     if (convert) {
-        object["boot_loader"] = result.bootLoader.empty() ? json() : json(result.bootLoader);
+        object["boot_loader"] = nullptr;
+        if (!result.bootLoader.empty())
+            PutName(object, "boot_loader", result.bootLoader);
         object["dry_run"] = m_options.dryRun;
         object["written"] = result.written;
         object["verified"] = result.verified;

@@ -15,7 +15,8 @@ public:
 
     void Starting(std::size_t index, const std::string& input);
     void Report(const InputResult& result);
-    void Finish();
+    // False, with the reason on stderr, when any of the report could not be written.
+    bool Finish();
 
 private:
     void ClearProgress();
@@ -26,4 +27,5 @@ private:
     std::size_t m_total;
     bool m_progress;
     std::size_t m_progressWidth = 0;
+    int m_writeError = 0; // the first reason a report line could not be written
 };

@@ -1,7 +1,31 @@
 #include "BatchRunner.h"
 #include "CommandLine.h"
+#include "DurableReplace.h"
+
+#include <csignal>
+#include <cstdlib>
+
+namespace {
+
+// Ctrl-C, a terminal hang-up or a polite kill end the run without leaving a temporary behind,
+// with the exit status a shell gives a program that a signal ended.
+extern "C" void EndOnSignal(int signal) {
+    DurableReplace::RemovePendingTemporary();
+    std::_Exit(128 + signal);
+}
+
+void EndOnSignals() {
+    for (int signal : {SIGINT, SIGTERM})
+        std::signal(signal, EndOnSignal);
+#ifdef SIGHUP
+    std::signal(SIGHUP, EndOnSignal);
+#endif
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
+    EndOnSignals();
     CommandLine commandLine;
     if (const std::optional<int> code = commandLine.Parse(argc, argv))
         return *code;

@@ -21,9 +21,10 @@ std::uint32_t ImagePartBytesInFile(ImageKind kind) {
     return kind == ImageKind::Full ? kFullImageLength - kFullImagePartOffset : kImagePartLength;
 }
 
-int DetectVariant(const unsigned char* header) {
+Variant DetectVariant(const unsigned char* header) {
     const unsigned char* signature = header + kSignatureOffset;
-    return std::equal(std::begin(kSignature1x), std::end(kSignature1x), signature) ? 0 : 1;
+    return std::equal(std::begin(kSignature1x), std::end(kSignature1x), signature) ? Variant::k1x
+                                                                                   : Variant::k2x;
 }
 
 std::string OutputName(const std::string& path, const std::string& tag) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "VariantTable.h"
+
 #include <cstdint>
 #include <string>
 
@@ -23,9 +25,6 @@ constexpr unsigned char kSignature1x[] = {0x74, 0x75, 0x78}; // "tux"
 // How much of the image part's start is read to test the signature.
 constexpr std::uint32_t kHeaderLength = 20;
 
-// Temporary file for the image part of a full image, a relative name in the start directory.
-constexpr char kStrippedImageName[] = "tmp(ohneBL).img";
-
 enum class ImageKind { Rejected, Bare, Full };
 
 ImageKind ClassifyLength(std::uint64_t length);
@@ -36,9 +35,9 @@ std::uint32_t ImagePartOffset(ImageKind kind);
 // Number of bytes of the image part that the file itself holds: one short for a full image.
 std::uint32_t ImagePartBytesInFile(ImageKind kind);
 
-// 0 (a 1x image) if the header, at least kSignatureOffset + 3 bytes of the image part, carries
-// the signature; 1 (a 2x image) for any other content.
-int DetectVariant(const unsigned char* header);
+// A 1x image if the header, at least kSignatureOffset + 3 bytes of the image part, carries the
+// signature; a 2x image for any other content.
+Variant DetectVariant(const unsigned char* header);
 
 // The chosen path with the tag inserted before its last '.', wherever that dot lies; a path
 // without any dot gets the tag at its end, so that the output still lies beside the input.

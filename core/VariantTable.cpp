@@ -2,14 +2,17 @@
 
 namespace {
 
-// The two wrong-length entries really differ in one letter (Falsche, Falscher).
-const VariantRow kRows[] = {
-    {"    1xImage (1to2)", "2x.bin", "(2xImage)", "-> Falsche Bootloader Datei!"},
-    {"    2xImage (2to1)", "1x.bin", "(1xImage)", "-> Falscher Bootloader Datei!"},
+const VariantInfo kVariants[] = {
+    {"1x", "1x.bin", "(1xImage)"},
+    {"2x", "2x.bin", "(2xImage)"},
 };
 
 } // namespace
 
-const VariantRow& VariantRowFor(int nVariant) {
-    return kRows[nVariant == kVariant2x ? kVariant2x : kVariant1x];
+const VariantInfo& InfoOf(Variant variant) {
+    return kVariants[variant == Variant::k2x ? 1 : 0];
+}
+
+Variant TargetOf(Variant variant) {
+    return variant == Variant::k1x ? Variant::k2x : Variant::k1x;
 }

@@ -1,16 +1,16 @@
 #pragma once
 
-// Everything that depends on the variant flag: which boot-loader file converts an image of that
-// variant into the other one, how the output is tagged, and what the info log says about it.
-// Texts are Windows-1252 bytes.
-struct VariantRow {
-    const char* selectionLine;        // logged when an image of this variant is chosen
-    const char* bootLoaderFile;       // relative name in the start directory
-    const char* outputTag;            // inserted into the output name
-    const char* wrongBootLoaderEntry; // logged when the boot-loader file has the wrong length
+// The two hardware variants. An image of one variant is converted into the other one with the
+// other variant's boot-loader file, and its output is tagged with the other variant's tag.
+enum class Variant { k1x, k2x };
+
+struct VariantInfo {
+    const char* name;           // "1x" or "2x", as reports and options spell it
+    const char* bootLoaderFile; // this variant's boot-loader file, a name without a folder
+    const char* outputTag;      // marks an output of this variant, inserted into its name
 };
 
-enum { kVariant1x = 0, kVariant2x = 1 };
+const VariantInfo& InfoOf(Variant variant);
 
-// nVariant is 0 or 1.
-const VariantRow& VariantRowFor(int nVariant);
+// The variant that a conversion of an image of this variant produces.
+Variant TargetOf(Variant variant);

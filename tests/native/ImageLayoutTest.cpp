@@ -35,15 +35,15 @@ std::vector<unsigned char> HeaderWith(const char* letters, size_t at) {
 } // namespace
 
 TEST(VariantSignature, TuxAtOffsetEightIsA1xImage) {
-    EXPECT_EQ(DetectVariant(HeaderWith("tux", 8).data()), 0);
+    EXPECT_EQ(DetectVariant(HeaderWith("tux", 8).data()), Variant::k1x);
 }
 
 TEST(VariantSignature, AnythingElseIsA2xImage) {
-    EXPECT_EQ(DetectVariant(HeaderWith("tux", 9).data()), 1);
-    EXPECT_EQ(DetectVariant(HeaderWith("tux", 7).data()), 1);
-    EXPECT_EQ(DetectVariant(HeaderWith("TUX", 8).data()), 1);
-    EXPECT_EQ(DetectVariant(HeaderWith("tuy", 8).data()), 1);
-    EXPECT_EQ(DetectVariant(HeaderWith("", 8).data()), 1);
+    EXPECT_EQ(DetectVariant(HeaderWith("tux", 9).data()), Variant::k2x);
+    EXPECT_EQ(DetectVariant(HeaderWith("tux", 7).data()), Variant::k2x);
+    EXPECT_EQ(DetectVariant(HeaderWith("TUX", 8).data()), Variant::k2x);
+    EXPECT_EQ(DetectVariant(HeaderWith("tuy", 8).data()), Variant::k2x);
+    EXPECT_EQ(DetectVariant(HeaderWith("", 8).data()), Variant::k2x);
 }
 
 TEST(OutputName, TagGoesBeforeTheExtensionDot) {

@@ -20,10 +20,10 @@ int main(int argc, char** argv) {
     try {
         fs::create_directories(folder);
         // A 2x image is converted with the 1x boot loader and the other way round.
-        const VariantRow& from1x = VariantRowFor(kVariant1x);
-        const VariantRow& from2x = VariantRowFor(kVariant2x);
-        WriteFile(folder / from2x.bootLoaderFile, BootLoader(ImageLayout::kBootLoaderLength, 1));
-        WriteFile(folder / from1x.bootLoaderFile, BootLoader(ImageLayout::kBootLoaderLength, 2));
+        WriteFile(folder / InfoOf(Variant::k2x).bootLoaderFile,
+                  BootLoader(ImageLayout::kBootLoaderLength, 1));
+        WriteFile(folder / InfoOf(Variant::k1x).bootLoaderFile,
+                  BootLoader(ImageLayout::kBootLoaderLength, 2));
         WriteFile(folder / "box.img", BareImage(true));
         WriteFile(folder / "full.img", FullImage(false));
     } catch (const std::exception& error) {

@@ -1,6 +1,8 @@
 #pragma once
 
-// The converter's own texts for the info log and its error boxes, as Windows-1252 bytes
+#include "VariantTable.h"
+
+// The converter window's own texts for the info log and its error boxes, as Windows-1252 bytes
 // (\xE4 is a-umlaut, \xF6 o-umlaut). Their spelling is the program's established output,
 // partly transliterated and partly not: do not correct it. Lines of a log entry are separate
 // strings; the log adds CR LF after each.
@@ -20,6 +22,25 @@ constexpr char kCloneDone[] = "-> Clonen abgeschlossen!";
 constexpr char kNothingSelected[] = "Keine Datei ausgew\xE4hlt!";
 constexpr char kBootLoaderNotOpened[] = "BL-Datei konnte nicht ge\xF6"
                                         "ffnet werden";
+
+// What the window says of each variant: when an image of it is chosen, and when the
+// boot-loader file that converts it has the wrong length. The two wrong-length entries really
+// differ in one letter (Falsche, Falscher).
+struct VariantTexts {
+    const char* selectionLine;
+    const char* wrongBootLoaderEntry;
+};
+constexpr VariantTexts kVariantTexts[] = {
+    {"    1xImage (1to2)", "-> Falsche Bootloader Datei!"},
+    {"    2xImage (2to1)", "-> Falscher Bootloader Datei!"},
+};
+constexpr const VariantTexts& TextsFor(Variant variant) {
+    return kVariantTexts[variant == Variant::k2x ? 1 : 0];
+}
+
+// The window's temporary for the image part of a full image, a relative name in the start
+// directory.
+constexpr char kStrippedImageName[] = "tmp(ohneBL).img";
 
 // The open-file dialog's configuration.
 constexpr char kImageExtension[] = "*.img";

@@ -1,0 +1,68 @@
+#include "DurableReplace.h"
+
+#include "FileError.h"
+
+#include <algorithm>
+#include <cctype>
+#include <random>
+
+namespace {
+
+// ".kdn" + 8 hex digits + ".tmp": short enough beside any name, unlikely to be a user's own.
+constexpr char kPrefix[] = ".kdn";
+constexpr char kSuffix[] = ".tmp";
+constexpr std::size_t kDigits = 8;
+constexpr std::size_t kPrefixLength = sizeof kPrefix - 1;
+constexpr std::size_t kSuffixLength = sizeof kSuffix - 1;
+
+std::string Hex(std::uint64_t value) {
+    static const char digits[] = "0123456789ABCDEF";
+    std::string text;
+    do {
+        text.insert(text.begin(), digits[value % 16]);
+        value /= 16;
+    } while (value);
+    return "0x" + text;
+}
+
+} // namespace
+
+bool DurableReplace::IsTemporaryName(const std::string& name) {
+    if (name.size() != kPrefixLength + kDigits + kSuffixLength ||
+        name.compare(0, kPrefixLength, kPrefix) != 0 ||
+        name.compare(kPrefixLength + kDigits, kSuffixLength, kSuffix) != 0)
+        return false;
+    const auto digits = name.begin() + kPrefixLength;
+    return std::all_of(digits, digits + kDigits, [](char c) {
+        return std::isdigit(static_cast<unsigned char>(c)) || (c >= 'a' && c <= 'f');
+    });
+}
+
+std::string DurableReplace::NewTemporaryName() {
+    static std::mt19937 random{std::random_device{}()};
+    static const char digits[] = "0123456789abcdef";
+    std::string name = kPrefix;
+    for (std::size_t i = 0; i < kDigits; ++i)
+        name += digits[random() % 16];
+    return name + kSuffix;
+}
+
+std::string DurableReplace::TemporaryGlob() {
+    return std::string(kPrefix) + "*" + kSuffix;
+}
+
+void DurableReplace::VerifyChunk(const std::string& target, const unsigned char* expected,
+                                 const unsigned char* readBack, std::size_t want, std::size_t got,
+                                 std::size_t at) {
+    const auto differ = std::mismatch(readBack, readBack + got, expected);
+    if (differ.first != readBack + got)
+        throw FileError::VerificationFailed(
+            target, "verification failed: " + target +
+                        " differs from the converted image at offset " +
+                        Hex(at + static_cast<std::size_t>(differ.first - readBack)) +
+                        "; nothing was written");
+    if (got != want)
+        throw FileError::VerificationFailed(target, "verification failed: " + target +
+                                                        " reads back " + std::to_string(at + got) +
+                                                        " bytes too few; nothing was written");
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+// Puts a file in place whole or not at all, and only once it is on the storage: the bytes go to
+// a temporary in the target's own folder, are flushed to the storage, optionally read back, and
+// only then renamed over the target (with the folder synced where the system has that). A
+// failure removes the temporary and leaves an earlier file of the target's name as it was.
+//
+// Temporaries have short names of one fixed pattern, so any target name the file system can
+// hold can be written. On Linux they stay unnamed until complete. A temporary that a killed run
+// left behind is removed by the next write into its folder; one that another running write
+// still holds is not.
+class DurableReplace {
+public:
+    struct Options {
+        bool verify = false;
+        // POSIX: a new target takes this file's permission bits, less the umask, as cp does;
+        // a replaced target keeps its own. Empty: 0666 less the umask.
+        std::string permissionsFrom;
+    };
+
+    // Every check that Write makes before it writes anything: the target is no folder, its name
+    // fits the file system, and its folder takes new files. Throws FileError.
+    static void Check(const std::string& target);
+
+    // Throws FileError; with verify, a difference read back is FileError::VerificationFailed.
+    static void Write(const std::string& target, const unsigned char* bytes, std::size_t size,
+                      const Options& options);
+
+    // Async-signal-safe: removes the named temporary of a write in progress, if there is one,
+    // for a program that is about to end on a signal.
+    static void RemovePendingTemporary() noexcept;
+
+    // Whether a file name (no folder) has the pattern of this class's temporaries.
+    static bool IsTemporaryName(const std::string& name);
+    // A new random name of that pattern.
+    static std::string NewTemporaryName();
+
+    // For the platform sides: compares what was read back at offset at with the bytes meant
+    // to be there; throws FileError::VerificationFailed.
+    static void VerifyChunk(const std::string& target, const unsigned char* expected,
+                            const unsigned char* readBack, std::size_t want, std::size_t got,
+                            std::size_t at);
+
+private:
+    // The pattern as a wildcard for a folder search.
+    static std::string TemporaryGlob();
+    static void RemoveStaleTemporaries(const std::string& folder);
+
+};

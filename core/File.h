@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// A regular file open for reading, closed when released. A folder, FIFO, device or socket is
+// refused at once rather than waited on: an image or boot-loader file is only ever a file's
+// bytes. On Windows it is opened without sharing, so no other program changes it meanwhile.
+class File {
+public:
+    // Throws FileError.
+    static File OpenForReading(const std::string& path);
+
+    File(File&& other) noexcept;
+    File& operator=(File&&) = delete;
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+    ~File();
+
+    std::uint64_t Length() const;
+    // Reads from offset until count bytes are in or the file ends; returns how many came.
+    std::size_t ReadAt(std::uint64_t offset, unsigned char* buffer, std::size_t count);
+    const std::string& Path() const { return m_path; }
+
+private:
+    File(std::intptr_t handle, std::string path) : m_handle(handle), m_path(std::move(path)) {}
+
+    std::intptr_t m_handle; // a descriptor on POSIX, a HANDLE on Windows
+    std::string m_path;
+};

@@ -1,0 +1,64 @@
+#include "FileError.h"
+
+#include "ImageLayout.h"
+#include "Platform.h"
+
+namespace {
+
+const char* Verb(FileError::Action action) {
+    switch (action) {
+    case FileError::Action::Open:
+        return "open";
+    case FileError::Action::Read:
+        return "read";
+    case FileError::Action::Create:
+        return "create";
+    case FileError::Action::Write:
+        return "write";
+    case FileError::Action::Replace:
+        return "replace";
+    }
+    return "use";
+}
+
+std::string Message(FileError::Action action, const std::string& path, const std::string& reason) {
+    return std::string("cannot ") + Verb(action) + " " + path + ": " + reason;
+}
+
+} // namespace
+
+FileError::FileError(Action action, std::string path, Cause cause, int code, std::string reason,
+                     const std::string& message)
+    : std::runtime_error(message), m_action(action), m_path(std::move(path)), m_cause(cause), m_code(code),
+      m_reason(std::move(reason)) {}
+
+FileError FileError::System(Action action, const std::string& path, int code) {
+    const std::string reason = Platform::SystemReason(code);
+    return FileError(action, path, Cause::System, code, reason, Message(action, path, reason));
+}
+
+FileError FileError::NotARegularFile(Action action, const std::string& path, const char* what) {
+    const std::string reason = std::string("not a regular file but ") + what;
+    return FileError(action, path, Cause::NotARegularFile, 0, reason,
+                     Message(action, path, reason));
+}
+
+FileError FileError::WrongLength(const std::string& path, std::uint64_t length) {
+    const std::string reason = "wrong length: " + std::to_string(length) +
+                               " bytes; accepted are " +
+                               std::to_string(ImageLayout::kImagePartLength) + " (bare image) and " +
+                               std::to_string(ImageLayout::kFullImageLength) + " (full image)";
+    return FileError(Action::Read, path, Cause::WrongLength, 0, reason, reason);
+}
+
+FileError FileError::ChangedWhileRead(const std::string& path, std::uint64_t expected,
+                                      std::uint64_t got) {
+    const std::string reason = "changed while being read: expected " + std::to_string(expected) +
+                               " bytes, found " + std::to_string(got);
+    return FileError(Action::Read, path, Cause::ChangedWhileRead, 0, reason,
+                     Message(Action::Read, path, reason));
+}
+
+FileError FileError::VerificationFailed(const std::string& path, const std::string& reason) {
+    return FileError(Action::Write, path, Cause::VerificationFailed, 0, reason, reason);
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+// A file operation that failed: which file, what was being done, and why. Thrown only where
+// the system is asked; each front end words it for its user. what() is the command line's
+// English wording, "cannot <action> <path>: <reason>".
+class FileError : public std::runtime_error {
+public:
+    enum class Action { Open, Read, Create, Write, Replace };
+    enum class Cause {
+        System,            // the system refused; SystemCode() says why
+        NotARegularFile,   // a folder, FIFO, device or socket where a file's bytes were wanted
+        WrongLength,       // a length that no image has
+        ChangedWhileRead,  // the length differs from the one the file had when it was chosen
+        VerificationFailed // what was read back is not what was written
+    };
+
+    // code: errno on POSIX, a Win32 error code on Windows.
+    static FileError System(Action action, const std::string& path, int code);
+    static FileError NotARegularFile(Action action, const std::string& path, const char* what);
+    // what() is the reason alone, which names both accepted lengths.
+    static FileError WrongLength(const std::string& path, std::uint64_t length);
+    static FileError ChangedWhileRead(const std::string& path, std::uint64_t expected,
+                                      std::uint64_t got);
+    // reason says where the bytes read back differ; what() is the reason alone.
+    static FileError VerificationFailed(const std::string& path, const std::string& reason);
+
+    Action GetAction() const { return m_action; }
+    Cause GetCause() const { return m_cause; }
+    const std::string& Path() const { return m_path; }
+    int SystemCode() const { return m_code; }
+    // The reason alone, without the action and the path.
+    const std::string& Reason() const { return m_reason; }
+
+private:
+    FileError(Action action, std::string path, Cause cause, int code, std::string reason,
+              const std::string& message);
+
+    Action m_action;
+    std::string m_path;
+    Cause m_cause;
+    int m_code;
+    std::string m_reason;
+};

@@ -1,0 +1,45 @@
+#include "ImagePartReader.h"
+
+#include "File.h"
+#include "FileError.h"
+
+#include <algorithm>
+
+using ImageLayout::ImageKind;
+
+ImageFacts ImagePartReader::Inspect(const std::string& path) {
+    File file = File::OpenForReading(path);
+    ImageFacts facts;
+    facts.length = file.Length();
+    facts.kind = ImageLayout::ClassifyLength(facts.length);
+    if (facts.kind == ImageKind::Rejected)
+        return facts;
+    unsigned char header[ImageLayout::kHeaderLength] = {};
+    const std::size_t got = file.ReadAt(ImageLayout::ImagePartOffset(facts.kind), header, sizeof header);
+    if (got != sizeof header)
+        throw FileError::ChangedWhileRead(path, facts.length, file.Length());
+    facts.variant = ImageLayout::DetectVariant(header);
+    return facts;
+}
+
+void ImagePartReader::Load(const std::string& path, Buffer& part, std::optional<ImageFacts>& known,
+                           std::optional<std::uint64_t> expectedLength) {
+    File file = File::OpenForReading(path);
+    ImageFacts& facts = known.emplace();
+    facts.length = file.Length();
+    facts.kind = ImageLayout::ClassifyLength(facts.length);
+    if (expectedLength && *expectedLength != facts.length)
+        throw FileError::ChangedWhileRead(path, *expectedLength, facts.length);
+    if (facts.kind == ImageKind::Rejected)
+        throw FileError::WrongLength(path, facts.length);
+
+    part.resize(ImageLayout::kImagePartLength);
+    const std::size_t inFile = ImageLayout::ImagePartBytesInFile(facts.kind);
+    const std::size_t got = file.ReadAt(ImageLayout::ImagePartOffset(facts.kind), part.data(), inFile);
+    // A file that grows while it is read is as untrustworthy as one that shrinks.
+    const std::uint64_t lengthAfter = file.Length();
+    if (got != inFile || lengthAfter != facts.length)
+        throw FileError::ChangedWhileRead(path, facts.length, lengthAfter);
+    std::fill(part.begin() + static_cast<std::ptrdiff_t>(inFile), part.end(), 0x00);
+    facts.variant = ImageLayout::DetectVariant(part.data());
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "ImageLayout.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+// What an image file is, told by its length and its signature.
+struct ImageFacts {
+    std::uint64_t length = 0;
+    ImageLayout::ImageKind kind = ImageLayout::ImageKind::Rejected;
+    Variant variant = Variant::k1x; // only for an accepted kind
+};
+
+// Reads image files: the image part from its offset, the variant from its signature. Only
+// regular files are read (File); the length is checked when the file is opened and again once
+// its bytes are in, so a file that changes meanwhile is refused rather than converted.
+class ImagePartReader {
+public:
+    using Buffer = std::vector<unsigned char>;
+
+    // Reads no more than the signature. A file of the wrong length is no error here: its kind
+    // says Rejected.
+    static ImageFacts Inspect(const std::string& path);
+
+    // Fills part (resized to the image part's length) with the image part; the byte that a full
+    // image cannot supply is 0x00. A file of another length than expectedLength, where one is
+    // given, throws FileError::ChangedWhileRead, one of a rejected length FileError::WrongLength.
+    // facts holds what
+    // was learnt before a failure: nothing if the file would not open.
+    static void Load(const std::string& path, Buffer& part, std::optional<ImageFacts>& facts,
+                     std::optional<std::uint64_t> expectedLength = std::nullopt);
+};

@@ -1,0 +1,349 @@
+// The POSIX side of the file layer.
+#include "DurableReplace.h"
+#include "File.h"
+#include "FileError.h"
+#include "Platform.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <limits.h>
+#include <optional>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+#include <vector>
+
+using Action = FileError::Action;
+
+namespace {
+
+// One system call moves at most this much; a short count is simply continued.
+constexpr std::size_t kMaxChunk = 1u << 30;
+// Read back in pieces, so that a check needs no second image-sized buffer.
+constexpr std::size_t kVerifyChunk = 1u << 20;
+constexpr int kTemporaryNameAttempts = 100;
+
+[[noreturn]] void Fail(Action action, const std::string& path, int code = errno) {
+    throw FileError::System(action, path, code);
+}
+
+const char* KindOf(mode_t mode) {
+    if (S_ISDIR(mode))
+        return "a folder";
+    if (S_ISFIFO(mode))
+        return "a FIFO";
+    if (S_ISSOCK(mode))
+        return "a socket";
+    return "a device";
+}
+
+// An open descriptor, closed when released.
+class Descriptor {
+public:
+    explicit Descriptor(int fd = -1) : m_fd(fd) {}
+    Descriptor(Descriptor&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
+    Descriptor& operator=(Descriptor&& other) noexcept {
+        std::swap(m_fd, other.m_fd);
+        return *this;
+    }
+    ~Descriptor() {
+        if (m_fd >= 0)
+            close(m_fd);
+    }
+    int Get() const { return m_fd; }
+    // Closing is where a delayed write failure can show.
+    int Close() { return close(std::exchange(m_fd, -1)); }
+
+private:
+    int m_fd;
+};
+
+std::string FolderForOpen(const std::string& folder) {
+    return folder.empty() ? std::string(".") : folder;
+}
+
+void WriteAll(int fd, const unsigned char* bytes, std::size_t size, const std::string& shownAs) {
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t put = write(fd, bytes + done, std::min(size - done, kMaxChunk));
+        if (put < 0 && errno == EINTR)
+            continue;
+        if (put < 0)
+            Fail(Action::Write, shownAs);
+        // A file system that takes nothing without an error is as full as one that says so.
+        if (put == 0)
+            Fail(Action::Write, shownAs, ENOSPC);
+        done += static_cast<std::size_t>(put);
+    }
+}
+
+std::size_t ReadAllAt(int fd, std::uint64_t offset, unsigned char* buffer, std::size_t count,
+                      const std::string& path) {
+    std::size_t done = 0;
+    while (done < count) {
+        const ssize_t got = pread(fd, buffer + done, std::min(count - done, kMaxChunk),
+                                  static_cast<off_t>(offset + done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            Fail(Action::Read, path);
+        if (got == 0)
+            break;
+        done += static_cast<std::size_t>(got);
+    }
+    return done;
+}
+
+// The named temporary of the write in progress, for a signal handler to remove. A fixed buffer:
+// a handler may not allocate.
+char g_pendingTemporary[PATH_MAX];
+volatile std::sig_atomic_t g_hasPendingTemporary = 0;
+
+class PendingName {
+public:
+    explicit PendingName(const std::string& path) {
+        if (path.size() < sizeof g_pendingTemporary) {
+            std::memcpy(g_pendingTemporary, path.c_str(), path.size() + 1);
+            g_hasPendingTemporary = 1;
+        }
+    }
+    ~PendingName() { g_hasPendingTemporary = 0; }
+    PendingName(const PendingName&) = delete;
+    PendingName& operator=(const PendingName&) = delete;
+};
+
+// A temporary of ours, open, locked and with a name in the target's folder.
+struct Temporary {
+    Descriptor fd;
+    std::string path;
+};
+
+// Takes the lock that tells a sweeping run that this temporary is still being written.
+void Lock(int fd, const std::string& shownAs) {
+    while (flock(fd, LOCK_EX) != 0)
+        if (errno != EINTR)
+            Fail(Action::Create, shownAs);
+}
+
+// Gives an unnamed temporary a name of the pattern, still locked.
+bool LinkUnnamed(int fd, const std::string& path) {
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0)
+        return true;
+    if (errno == EEXIST)
+        return false;
+    // Without /proc, the same by descriptor, which needs more privilege.
+    if (linkat(fd, "", AT_FDCWD, path.c_str(), AT_EMPTY_PATH) == 0)
+        return true;
+    return false;
+}
+
+} // namespace
+
+namespace Platform {
+
+std::string SystemReason(int code) {
+    return std::strerror(code);
+}
+
+std::string FolderOf(const std::string& path) {
+    const std::string::size_type slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+} // namespace Platform
+
+File File::OpenForReading(const std::string& path) {
+    // Non-blocking, so that opening a FIFO does not wait for a writer; the type test follows.
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        Fail(Action::Open, path);
+    File file(fd, path);
+    struct stat info;
+    if (fstat(fd, &info) != 0)
+        Fail(Action::Open, path);
+    if (S_ISDIR(info.st_mode))
+        Fail(Action::Read, path, EISDIR);
+    if (!S_ISREG(info.st_mode))
+        throw FileError::NotARegularFile(Action::Open, path, KindOf(info.st_mode));
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return file;
+}
+
+File::File(File&& other) noexcept
+    : m_handle(std::exchange(other.m_handle, -1)), m_path(std::move(other.m_path)) {}
+
+File::~File() {
+    if (m_handle >= 0)
+        close(static_cast<int>(m_handle));
+}
+
+std::uint64_t File::Length() const {
+    struct stat info;
+    if (fstat(static_cast<int>(m_handle), &info) != 0)
+        Fail(Action::Read, m_path);
+    return static_cast<std::uint64_t>(info.st_size);
+}
+
+std::size_t File::ReadAt(std::uint64_t offset, unsigned char* buffer, std::size_t count) {
+    return ReadAllAt(static_cast<int>(m_handle), offset, buffer, count, m_path);
+}
+
+void DurableReplace::Check(const std::string& target) {
+    struct stat info;
+    if (stat(target.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
+        Fail(Action::Replace, target, EISDIR);
+    const std::string folder = FolderForOpen(Platform::FolderOf(target));
+    const std::string name = target.substr(Platform::FolderOf(target).size());
+    errno = 0;
+    const long nameMax = pathconf(folder.c_str(), _PC_NAME_MAX);
+    if (nameMax < 0 && errno != 0)
+        Fail(Action::Create, target);
+    if (nameMax > 0 && name.size() > static_cast<std::size_t>(nameMax))
+        Fail(Action::Create, target, ENAMETOOLONG);
+    if (access(folder.c_str(), W_OK | X_OK) != 0)
+        Fail(Action::Create, target);
+}
+
+namespace {
+
+// Opens a new temporary in the folder, locked. On Linux it has no name yet, so that no kill
+// can leave it behind; elsewhere, or where the file system cannot, it is named at once.
+Descriptor OpenTemporary(const std::string& folder, mode_t mode, const std::string& shownAs,
+                         std::string& named) {
+#ifdef O_TMPFILE
+    Descriptor unnamed(open(FolderForOpen(folder).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, mode));
+    if (unnamed.Get() >= 0) {
+        Lock(unnamed.Get(), shownAs);
+        return unnamed;
+    }
+    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL && errno != ENOENT)
+        Fail(Action::Create, shownAs);
+#endif
+    for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
+        const std::string path = folder + DurableReplace::NewTemporaryName();
+        Descriptor fd(open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode));
+        if (fd.Get() < 0 && errno == EEXIST)
+            continue;
+        if (fd.Get() < 0)
+            Fail(Action::Create, shownAs);
+        Lock(fd.Get(), shownAs);
+        // A sweeping run may have taken the name between the creation and the lock.
+        struct stat info;
+        if (fstat(fd.Get(), &info) == 0 && info.st_nlink == 0)
+            continue;
+        named = path;
+        return fd;
+    }
+    Fail(Action::Create, shownAs, EEXIST);
+}
+
+mode_t ModeFor(const std::string& target, const std::string& permissionsFrom, bool& keepExisting) {
+    struct stat info;
+    keepExisting = stat(target.c_str(), &info) == 0;
+    if (keepExisting)
+        return info.st_mode & 07777;
+    if (!permissionsFrom.empty() && stat(permissionsFrom.c_str(), &info) == 0)
+        return info.st_mode & 0777;
+    return 0666;
+}
+
+void Verify(int fd, const std::string& target, const unsigned char* bytes, std::size_t size) {
+    // Dropping the cached pages makes the read come from the storage where the system can.
+    fdatasync(fd);
+    posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+    std::vector<unsigned char> chunk(kVerifyChunk);
+    for (std::size_t at = 0; at < size; at += kVerifyChunk) {
+        const std::size_t want = std::min(kVerifyChunk, size - at);
+        const std::size_t got = ReadAllAt(fd, at, chunk.data(), want, target);
+        DurableReplace::VerifyChunk(target, bytes + at, chunk.data(), want, got, at);
+    }
+    unsigned char extra;
+    if (ReadAllAt(fd, size, &extra, 1, target) != 0)
+        throw FileError::VerificationFailed(target, "verification failed: " + target +
+                                                        " reads back more bytes than written; "
+                                                        "nothing was written");
+}
+
+} // namespace
+
+void DurableReplace::Write(const std::string& target, const unsigned char* bytes, std::size_t size,
+                           const Options& options) {
+    Check(target);
+    const std::string folder = Platform::FolderOf(target);
+    RemoveStaleTemporaries(FolderForOpen(folder));
+
+    bool keepExisting = false;
+    const mode_t mode = ModeFor(target, options.permissionsFrom, keepExisting);
+    std::string named;
+    Descriptor fd = OpenTemporary(folder, keepExisting ? 0600 : mode, target, named);
+    std::optional<PendingName> pending;
+    if (!named.empty())
+        pending.emplace(named);
+    try {
+        // A replaced file keeps its bits exactly; the umask applies only to new files.
+        if (keepExisting && fchmod(fd.Get(), mode) != 0)
+            Fail(Action::Create, target);
+        WriteAll(fd.Get(), bytes, size, target);
+        if (fsync(fd.Get()) != 0)
+            Fail(Action::Write, target);
+        if (options.verify)
+            Verify(fd.Get(), target, bytes, size);
+        for (int attempt = 0; named.empty() && attempt < kTemporaryNameAttempts; ++attempt) {
+            const std::string path = folder + NewTemporaryName();
+            if (LinkUnnamed(fd.Get(), path)) {
+                named = path;
+                pending.emplace(named);
+            } else if (errno != EEXIST) {
+                Fail(Action::Create, target);
+            }
+        }
+        if (named.empty())
+            Fail(Action::Create, target, EEXIST);
+        if (rename(named.c_str(), target.c_str()) != 0)
+            Fail(Action::Replace, target);
+    } catch (...) {
+        if (!named.empty())
+            unlink(named.c_str());
+        throw;
+    }
+    pending.reset();
+    // The rename itself must reach the storage too.
+    Descriptor folderFd(open(FolderForOpen(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folderFd.Get() >= 0)
+        fsync(folderFd.Get());
+    if (fd.Close() != 0)
+        Fail(Action::Write, target);
+}
+
+void DurableReplace::RemovePendingTemporary() noexcept {
+    if (g_hasPendingTemporary)
+        unlink(g_pendingTemporary);
+}
+
+void DurableReplace::RemoveStaleTemporaries(const std::string& folder) {
+    DIR* dir = opendir(folder.c_str());
+    if (!dir)
+        return;
+    const std::string prefix = folder == "." ? std::string() : folder + "/";
+    while (const dirent* entry = readdir(dir)) {
+        if (!IsTemporaryName(entry->d_name))
+            continue;
+        const std::string path = prefix + entry->d_name;
+        Descriptor fd(open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+        struct stat held, named;
+        // A write in progress holds the lock; a killed one has released it with its process.
+        if (fd.Get() < 0 || flock(fd.Get(), LOCK_EX | LOCK_NB) != 0 ||
+            fstat(fd.Get(), &held) != 0 || !S_ISREG(held.st_mode) ||
+            lstat(path.c_str(), &named) != 0 || named.st_ino != held.st_ino ||
+            named.st_dev != held.st_dev)
+            continue;
+        unlink(path.c_str());
+    }
+    closedir(dir);
+}

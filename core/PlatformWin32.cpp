@@ -1,0 +1,214 @@
+// The Win32 side of the file layer.
+#include "DurableReplace.h"
+#include "File.h"
+#include "FileError.h"
+#include "Platform.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <mbstring.h>
+#include <utility>
+#include <vector>
+
+using Action = FileError::Action;
+
+namespace {
+
+constexpr DWORD kMaxChunk = 1u << 30;
+constexpr std::size_t kVerifyChunk = 1u << 20;
+constexpr int kTemporaryNameAttempts = 100;
+
+[[noreturn]] void Fail(Action action, const std::string& path, DWORD code = ::GetLastError()) {
+    throw FileError::System(action, path, static_cast<int>(code));
+}
+
+HANDLE AsHandle(std::intptr_t handle) {
+    return reinterpret_cast<HANDLE>(handle);
+}
+
+// An open handle, closed when released.
+class Handle {
+public:
+    explicit Handle(HANDLE handle) : m_handle(handle) {}
+    ~Handle() {
+        if (m_handle != INVALID_HANDLE_VALUE)
+            ::CloseHandle(m_handle);
+    }
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    HANDLE Get() const { return m_handle; }
+    BOOL Close() {
+        const HANDLE handle = std::exchange(m_handle, INVALID_HANDLE_VALUE);
+        return handle == INVALID_HANDLE_VALUE || ::CloseHandle(handle);
+    }
+
+private:
+    HANDLE m_handle;
+};
+
+std::size_t ReadAllAt(HANDLE handle, std::uint64_t offset, unsigned char* buffer,
+                      std::size_t count, const std::string& path) {
+    LARGE_INTEGER position;
+    position.QuadPart = static_cast<LONGLONG>(offset);
+    if (!::SetFilePointerEx(handle, position, nullptr, FILE_BEGIN))
+        Fail(Action::Read, path);
+    std::size_t done = 0;
+    while (done < count) {
+        DWORD got = 0;
+        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(count - done, kMaxChunk));
+        if (!::ReadFile(handle, buffer + done, want, &got, nullptr))
+            Fail(Action::Read, path);
+        if (got == 0)
+            break;
+        done += got;
+    }
+    return done;
+}
+
+} // namespace
+
+namespace Platform {
+
+std::string SystemReason(int code) {
+    char* text = nullptr;
+    const DWORD length = ::FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string reason = length ? std::string(text, length) : "system error " + std::to_string(code);
+    ::LocalFree(text);
+    while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == '.'))
+        reason.pop_back();
+    return reason;
+}
+
+std::string FolderOf(const std::string& path) {
+    // Multi-byte aware: in East Asian code pages a backslash byte can be half of a character.
+    const auto* text = reinterpret_cast<const unsigned char*>(path.c_str());
+    std::size_t end = 0;
+    for (unsigned char separator : {'\\', '/', ':'}) {
+        if (const unsigned char* found = ::_mbsrchr(text, separator))
+            end = std::max(end, static_cast<std::size_t>(found - text) + 1);
+    }
+    return path.substr(0, end);
+}
+
+} // namespace Platform
+
+File File::OpenForReading(const std::string& path) {
+    HANDLE handle = ::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        Fail(Action::Open, path);
+    File file(reinterpret_cast<std::intptr_t>(handle), path);
+    // Devices such as CON or a serial port open like files; their "bytes" are no image.
+    if (::GetFileType(handle) != FILE_TYPE_DISK)
+        throw FileError::NotARegularFile(Action::Open, path, "a device");
+    return file;
+}
+
+File::File(File&& other) noexcept
+    : m_handle(std::exchange(other.m_handle, reinterpret_cast<std::intptr_t>(INVALID_HANDLE_VALUE))),
+      m_path(std::move(other.m_path)) {}
+
+File::~File() {
+    if (AsHandle(m_handle) != INVALID_HANDLE_VALUE)
+        ::CloseHandle(AsHandle(m_handle));
+}
+
+std::uint64_t File::Length() const {
+    LARGE_INTEGER length;
+    if (!::GetFileSizeEx(AsHandle(m_handle), &length))
+        Fail(Action::Read, m_path);
+    return static_cast<std::uint64_t>(length.QuadPart);
+}
+
+std::size_t File::ReadAt(std::uint64_t offset, unsigned char* buffer, std::size_t count) {
+    return ReadAllAt(AsHandle(m_handle), offset, buffer, count, m_path);
+}
+
+void DurableReplace::Check(const std::string& target) {
+    const DWORD attributes = ::GetFileAttributesA(target.c_str());
+    // A folder cannot be replaced by a file; the rename would say so with these words.
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        Fail(Action::Replace, target, ERROR_ACCESS_DENIED);
+    const std::string folder = Platform::FolderOf(target);
+    const DWORD folderAttributes = ::GetFileAttributesA(folder.empty() ? "." : folder.c_str());
+    if (folderAttributes == INVALID_FILE_ATTRIBUTES)
+        Fail(Action::Create, target);
+    if (!(folderAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        Fail(Action::Create, target, ERROR_DIRECTORY);
+    if (folder.size() + NewTemporaryName().size() >= MAX_PATH || target.size() >= MAX_PATH)
+        Fail(Action::Create, target, ERROR_FILENAME_EXCED_RANGE);
+}
+
+void DurableReplace::Write(const std::string& target, const unsigned char* bytes, std::size_t size,
+                           const Options& options) {
+    Check(target);
+    const std::string folder = Platform::FolderOf(target);
+    RemoveStaleTemporaries(folder);
+
+    // Never shared while it is written: a sweeping run cannot delete it, nobody can change it.
+    std::string temporary;
+    HANDLE created = INVALID_HANDLE_VALUE;
+    for (int attempt = 0; created == INVALID_HANDLE_VALUE && attempt < kTemporaryNameAttempts;
+         ++attempt) {
+        temporary = folder + NewTemporaryName();
+        created = ::CreateFileA(temporary.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (created == INVALID_HANDLE_VALUE && ::GetLastError() != ERROR_FILE_EXISTS)
+            Fail(Action::Create, target);
+    }
+    if (created == INVALID_HANDLE_VALUE)
+        Fail(Action::Create, target, ERROR_FILE_EXISTS);
+    Handle file(created);
+    try {
+        std::size_t done = 0;
+        while (done < size) {
+            DWORD put = 0;
+            const DWORD want = static_cast<DWORD>(std::min<std::size_t>(size - done, kMaxChunk));
+            if (!::WriteFile(file.Get(), bytes + done, want, &put, nullptr))
+                Fail(Action::Write, target);
+            if (put == 0)
+                Fail(Action::Write, target, ERROR_DISK_FULL);
+            done += put;
+        }
+        if (!::FlushFileBuffers(file.Get()))
+            Fail(Action::Write, target);
+        if (options.verify) {
+            std::vector<unsigned char> chunk(kVerifyChunk);
+            for (std::size_t at = 0; at < size; at += kVerifyChunk) {
+                const std::size_t want = std::min(kVerifyChunk, size - at);
+                const std::size_t got = ReadAllAt(file.Get(), at, chunk.data(), want, target);
+                VerifyChunk(target, bytes + at, chunk.data(), want, got, at);
+            }
+        }
+        if (!file.Close())
+            Fail(Action::Write, target);
+        if (!::MoveFileExA(temporary.c_str(), target.c_str(),
+                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            Fail(Action::Replace, target);
+    } catch (...) {
+        file.Close();
+        ::DeleteFileA(temporary.c_str());
+        throw;
+    }
+}
+
+void DurableReplace::RemovePendingTemporary() noexcept {
+    // A killed Windows program leaves its temporary closed, so the next write removes it.
+}
+
+void DurableReplace::RemoveStaleTemporaries(const std::string& folder) {
+    WIN32_FIND_DATAA found;
+    const std::string pattern = folder + TemporaryGlob();
+    HANDLE search = ::FindFirstFileA(pattern.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        // Fails, and so spares it, while a running write holds the file open without sharing.
+        if (IsTemporaryName(found.cFileName) && !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            ::DeleteFileA((folder + found.cFileName).c_str());
+    } while (::FindNextFileA(search, &found));
+    ::FindClose(search);
+}
