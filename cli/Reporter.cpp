@@ -73,8 +73,8 @@ void Reporter::Starting(std::size_t index, const std::string& input) {
     if (!m_progress)
         return;
     ClearProgress();
-    const std::string line =
-        "[" + std::to_string(index + 1) + "/" + std::to_string(m_total) + "] " + Messages::OneLine(input);
+    const std::string line = "[" + std::to_string(index + 1) + "/" + std::to_string(m_total) +
+                             "] " + Messages::OneLine(input);
     std::fputs(line.c_str(), stderr);
     std::fflush(stderr);
     m_progressWidth = line.size();

@@ -5,11 +5,15 @@
 #include "CFileDialog.h"
 #include "CWaitCursor.h"
 #include "CWinApp.h"
+#include "ConverterTexts.h"
+#include "DurableReplace.h"
+#include "File.h"
+#include "FileError.h"
 #include "ImageLayout.h"
-#include "Texts.h"
-#include "VariantTable.h"
+#include "ImagePartReader.h"
 
 #include <iterator>
+#include <optional>
 
 using namespace ImageLayout;
 
@@ -30,11 +34,58 @@ constexpr int kTotalMeterEnd = 10;
 // draws the same picture.
 constexpr std::uint32_t kPartMeterStep = 1024;
 
+using Texts::kStrippedImageName;
+
+// The dialog keeps the variant as its flag: 0 for a 1x image, 1 for a 2x image.
+constexpr std::int32_t FlagOf(Variant variant) {
+    return variant == Variant::k1x ? 0 : 1;
+}
+constexpr Variant VariantOf(std::int32_t flag) {
+    return flag == 0 ? Variant::k1x : Variant::k2x;
+}
+
+// The library words its failures for the command line; the window reports them in the
+// framework's own file-error box, which names the file and the system's reason.
+[[noreturn]] void ReportAsFileError(const FileError& error) {
+    CFileException::Action action = CFileException::reading;
+    switch (error.GetAction()) {
+    case FileError::Action::Open:
+        action = CFileException::opening;
+        break;
+    case FileError::Action::Read:
+        action = CFileException::reading;
+        break;
+    case FileError::Action::Create:
+        action = CFileException::creatingTemporary;
+        break;
+    case FileError::Action::Write:
+        action = CFileException::writing;
+        break;
+    case FileError::Action::Replace:
+        action = CFileException::renaming;
+        break;
+    }
+    DWORD osError = 0; // a length other than expected: the framework says so in its own words
+    if (error.GetCause() == FileError::Cause::System)
+        osError = static_cast<DWORD>(error.SystemCode());
+    else if (error.GetCause() == FileError::Cause::NotARegularFile)
+        osError = ERROR_BAD_FILE_TYPE;
+    throw CFileException(error.Path().c_str(), action, osError);
+}
+
+template <typename Work> auto Library(Work work) {
+    try {
+        return work();
+    } catch (const FileError& error) {
+        ReportAsFileError(error);
+    }
+}
+
 } // namespace
 
 CConverterDlg::CConverterDlg(CWnd* pParent)
-    : CDialog(IDD, pParent), m_nVariant(kVariant1x), m_hIcon(AfxGetApp()->LoadIcon(IDR_MAINFRAME)) {
-}
+    : CDialog(IDD, pParent), m_nVariant(FlagOf(Variant::k1x)),
+      m_hIcon(AfxGetApp()->LoadIcon(IDR_MAINFRAME)) {}
 
 void CConverterDlg::AppendInfo(std::initializer_list<CString> lines) {
     for (const CString& line : lines) {
@@ -73,8 +124,9 @@ void CConverterDlg::OnBrowse() {
     unsigned char header[kHeaderLength] = {};
     image.Seek(ImagePartOffset(kind), CFile::begin);
     image.Read(header, sizeof header);
-    m_nVariant = DetectVariant(header);
-    AppendInfo({VariantRowFor(m_nVariant).selectionLine});
+    const Variant variant = DetectVariant(header);
+    m_nVariant = FlagOf(variant);
+    AppendInfo({Texts::TextsFor(variant).selectionLine});
     image.Close();
 }
 
@@ -105,15 +157,14 @@ void CConverterDlg::OnClone() {
     Buffer image = throughStrippedFile ? LoadStrippedImage() : LoadChosenImagePart();
     m_progressTotal.SetPos(2);
 
-    const VariantRow& row = VariantRowFor(m_nVariant);
-    CFile bootLoaderFile;
-    if (!bootLoaderFile.Open(row.bootLoaderFile, CFile::modeRead)) {
-        AfxMessageBox(Texts::kBootLoaderNotOpened, MB_ICONSTOP);
+    const Variant variant = VariantOf(m_nVariant);
+    const VariantInfo& target = InfoOf(TargetOf(variant));
+    std::optional<File> bootLoaderFile = OpenBootLoader(target.bootLoaderFile);
+    if (!bootLoaderFile)
         return;
-    }
-    if (bootLoaderFile.GetLength() != kBootLoaderLength) {
-        bootLoaderFile.Close();
-        AppendInfo({row.wrongBootLoaderEntry});
+    if (Library([&] { return bootLoaderFile->Length(); }) != kBootLoaderLength) {
+        bootLoaderFile.reset();
+        AppendInfo({Texts::TextsFor(variant).wrongBootLoaderEntry});
         RemoveStrippedImage();
         return;
     }
@@ -121,10 +172,10 @@ void CConverterDlg::OnClone() {
     {
         CWaitCursor wait;
         Buffer bootLoader(kBootLoaderLength);
-        ReadFully(bootLoaderFile, bootLoader, kBootLoaderLength);
-        bootLoaderFile.Close();
+        ReadBootLoader(*bootLoaderFile, bootLoader);
+        bootLoaderFile.reset();
 
-        const CString outputName = OutputName(std::string(m_strPath), row.outputTag).c_str();
+        const CString outputName = OutputName(std::string(m_strPath), target.outputTag).c_str();
         CopyBootLoader(image, bootLoader);
         // Success is reported only once the output is complete on disk.
         WriteOutput(outputName, image);
@@ -136,27 +187,37 @@ void CConverterDlg::OnClone() {
     RemoveStrippedImage();
 }
 
-void CConverterDlg::CheckUnchanged(const CFile& image) const {
+void CConverterDlg::LoadImagePart(const char* path, Buffer& part,
+                                  std::optional<std::uint64_t> expectedLength) {
     // The image may have been changed since it was chosen; converting it anyway would make an
-    // output from a different layout than the one checked.
-    if (image.GetLength() != m_nFileSize)
-        throw CFileException(m_strPath, CFileException::reading, 0);
+    // output from a different layout than the one checked. The reader refuses that.
+    std::optional<ImageFacts> facts;
+    Library([&] { ImagePartReader::Load(path, part, facts, expectedLength); });
 }
 
-void CConverterDlg::ReadFully(CFile& file, Buffer& buffer, std::uint32_t expected) const {
-    if (file.Read(buffer.data(), static_cast<UINT>(buffer.size())) != expected)
-        throw CFileException(file.GetFilePath(), CFileException::reading, 0);
+std::optional<File> CConverterDlg::OpenBootLoader(const char* name) {
+    try {
+        return File::OpenForReading(name);
+    } catch (const FileError& error) {
+        // A folder or device of that name is there but is no file: the framework says why.
+        if (error.GetCause() == FileError::Cause::NotARegularFile)
+            ReportAsFileError(error);
+        AfxMessageBox(Texts::kBootLoaderNotOpened, MB_ICONSTOP);
+        return std::nullopt;
+    }
+}
+
+void CConverterDlg::ReadBootLoader(File& file, Buffer& bootLoader) {
+    if (Library([&] { return file.ReadAt(0, bootLoader.data(), bootLoader.size()); }) !=
+        bootLoader.size())
+        throw CFileException(file.Path().c_str(), CFileException::reading, 0);
 }
 
 void CConverterDlg::StripFullImage() {
     CWaitCursor wait;
-    // Zero-filled: the last byte of the image part, which the file cannot supply, stays 0x00.
-    Buffer strip(kImagePartLength);
-    CFile image(m_strPath, CFile::modeRead);
-    CheckUnchanged(image);
-    image.Seek(kFullImagePartOffset, CFile::begin);
-    ReadFully(image, strip, ImagePartBytesInFile(ImageKind::Full));
-    image.Close();
+    // The last byte of the image part, which the file cannot supply, is 0x00.
+    Buffer strip;
+    LoadImagePart(m_strPath, strip, m_nFileSize);
 
     CFile stripped(kStrippedImageName, CFile::modeCreate | CFile::modeWrite);
     stripped.Seek(0, CFile::begin);
@@ -166,21 +227,14 @@ void CConverterDlg::StripFullImage() {
 }
 
 CConverterDlg::Buffer CConverterDlg::LoadStrippedImage() const {
-    Buffer image(kImagePartLength);
-    CFile stripped(kStrippedImageName, CFile::modeRead);
-    ReadFully(stripped, image, kImagePartLength);
-    stripped.Close();
+    Buffer image;
+    LoadImagePart(kStrippedImageName, image, kImagePartLength);
     return image;
 }
 
 CConverterDlg::Buffer CConverterDlg::LoadChosenImagePart() const {
-    const ImageKind kind = ClassifyLength(m_nFileSize);
-    Buffer image(kImagePartLength);
-    CFile file(m_strPath, CFile::modeRead);
-    CheckUnchanged(file);
-    file.Seek(ImagePartOffset(kind), CFile::begin);
-    ReadFully(file, image, ImagePartBytesInFile(kind));
-    file.Close();
+    Buffer image;
+    LoadImagePart(m_strPath, image, m_nFileSize);
     return image;
 }
 
@@ -199,18 +253,10 @@ void CConverterDlg::CopyBootLoader(Buffer& image, const Buffer& bootLoader) {
 }
 
 void CConverterDlg::WriteOutput(const CString& outputName, const Buffer& image) const {
-    // Written under a temporary name beside the output and moved over it when complete: a
-    // failure leaves neither a partial output nor a damaged earlier file of that name.
-    const CString temporary = CFile::CreateTemporaryBeside(outputName);
-    try {
-        CFile output(temporary, CFile::modeCreate | CFile::modeWrite);
-        output.Write(image.data(), kImagePartLength);
-        output.Close();
-        CFile::Replace(temporary, outputName);
-    } catch (const CFileException&) {
-        RemoveQuietly(temporary);
-        throw;
-    }
+    // On the storage before it has its name: a failure or a power loss leaves neither a partial
+    // output nor a damaged earlier file of that name, and success is never reported early.
+    Library(
+        [&] { DurableReplace::Write(std::string(outputName), image.data(), image.size(), {}); });
 }
 
 bool CConverterDlg::ChosenImageIsStrippedFile() const {

@@ -7,9 +7,10 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <optional>
 #include <vector>
 
-class CFile;
+class File;
 
 // The main dialog. It owns all of the converter's state: the selected image, the info log and
 // the two progress meters. Selection and conversion are its two button handlers; its window
@@ -52,8 +53,11 @@ protected:
 private:
     using Buffer = std::vector<unsigned char>;
 
-    void CheckUnchanged(const CFile& image) const;
-    void ReadFully(CFile& file, Buffer& buffer, std::uint32_t expected) const;
+    static void LoadImagePart(const char* path, Buffer& part,
+                              std::optional<std::uint64_t> expectedLength);
+    // Nothing, after the error box, when the file will not open.
+    static std::optional<File> OpenBootLoader(const char* name);
+    static void ReadBootLoader(File& file, Buffer& bootLoader);
     void StripFullImage();
     Buffer LoadStrippedImage() const;
     Buffer LoadChosenImagePart() const;

@@ -48,5 +48,4 @@ private:
     // The pattern as a wildcard for a folder search.
     static std::string TemporaryGlob();
     static void RemoveStaleTemporaries(const std::string& folder);
-
 };

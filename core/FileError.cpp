@@ -29,8 +29,8 @@ std::string Message(FileError::Action action, const std::string& path, const std
 
 FileError::FileError(Action action, std::string path, Cause cause, int code, std::string reason,
                      const std::string& message)
-    : std::runtime_error(message), m_action(action), m_path(std::move(path)), m_cause(cause), m_code(code),
-      m_reason(std::move(reason)) {}
+    : std::runtime_error(message), m_action(action), m_path(std::move(path)), m_cause(cause),
+      m_code(code), m_reason(std::move(reason)) {}
 
 FileError FileError::System(Action action, const std::string& path, int code) {
     const std::string reason = Platform::SystemReason(code);
@@ -44,9 +44,9 @@ FileError FileError::NotARegularFile(Action action, const std::string& path, con
 }
 
 FileError FileError::WrongLength(const std::string& path, std::uint64_t length) {
-    const std::string reason = "wrong length: " + std::to_string(length) +
-                               " bytes; accepted are " +
-                               std::to_string(ImageLayout::kImagePartLength) + " (bare image) and " +
+    const std::string reason = "wrong length: " + std::to_string(length) + " bytes; accepted are " +
+                               std::to_string(ImageLayout::kImagePartLength) +
+                               " (bare image) and " +
                                std::to_string(ImageLayout::kFullImageLength) + " (full image)";
     return FileError(Action::Read, path, Cause::WrongLength, 0, reason, reason);
 }

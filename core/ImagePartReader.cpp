@@ -15,7 +15,8 @@ ImageFacts ImagePartReader::Inspect(const std::string& path) {
     if (facts.kind == ImageKind::Rejected)
         return facts;
     unsigned char header[ImageLayout::kHeaderLength] = {};
-    const std::size_t got = file.ReadAt(ImageLayout::ImagePartOffset(facts.kind), header, sizeof header);
+    const std::size_t got =
+        file.ReadAt(ImageLayout::ImagePartOffset(facts.kind), header, sizeof header);
     if (got != sizeof header)
         throw FileError::ChangedWhileRead(path, facts.length, file.Length());
     facts.variant = ImageLayout::DetectVariant(header);
@@ -35,7 +36,8 @@ void ImagePartReader::Load(const std::string& path, Buffer& part, std::optional<
 
     part.resize(ImageLayout::kImagePartLength);
     const std::size_t inFile = ImageLayout::ImagePartBytesInFile(facts.kind);
-    const std::size_t got = file.ReadAt(ImageLayout::ImagePartOffset(facts.kind), part.data(), inFile);
+    const std::size_t got =
+        file.ReadAt(ImageLayout::ImagePartOffset(facts.kind), part.data(), inFile);
     // A file that grows while it is read is as untrustworthy as one that shrinks.
     const std::uint64_t lengthAfter = file.Length();
     if (got != inFile || lengthAfter != facts.length)

@@ -47,8 +47,8 @@ private:
     HANDLE m_handle;
 };
 
-std::size_t ReadAllAt(HANDLE handle, std::uint64_t offset, unsigned char* buffer,
-                      std::size_t count, const std::string& path) {
+std::size_t ReadAllAt(HANDLE handle, std::uint64_t offset, unsigned char* buffer, std::size_t count,
+                      const std::string& path) {
     LARGE_INTEGER position;
     position.QuadPart = static_cast<LONGLONG>(offset);
     if (!::SetFilePointerEx(handle, position, nullptr, FILE_BEGIN))
@@ -75,9 +75,11 @@ std::string SystemReason(int code) {
     const DWORD length = ::FormatMessageA(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
         nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string reason = length ? std::string(text, length) : "system error " + std::to_string(code);
+    std::string reason =
+        length ? std::string(text, length) : "system error " + std::to_string(code);
     ::LocalFree(text);
-    while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == '.'))
+    while (!reason.empty() &&
+           (reason.back() == '\n' || reason.back() == '\r' || reason.back() == '.'))
         reason.pop_back();
     return reason;
 }
@@ -98,8 +100,13 @@ std::string FolderOf(const std::string& path) {
 File File::OpenForReading(const std::string& path) {
     HANDLE handle = ::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
-        Fail(Action::Open, path);
+    if (handle == INVALID_HANDLE_VALUE) {
+        const DWORD error = ::GetLastError();
+        const DWORD attributes = ::GetFileAttributesA(path.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+            throw FileError::NotARegularFile(Action::Open, path, "a folder");
+        Fail(Action::Open, path, error);
+    }
     File file(reinterpret_cast<std::intptr_t>(handle), path);
     // Devices such as CON or a serial port open like files; their "bytes" are no image.
     if (::GetFileType(handle) != FILE_TYPE_DISK)
@@ -108,7 +115,8 @@ File File::OpenForReading(const std::string& path) {
 }
 
 File::File(File&& other) noexcept
-    : m_handle(std::exchange(other.m_handle, reinterpret_cast<std::intptr_t>(INVALID_HANDLE_VALUE))),
+    : m_handle(
+          std::exchange(other.m_handle, reinterpret_cast<std::intptr_t>(INVALID_HANDLE_VALUE))),
       m_path(std::move(other.m_path)) {}
 
 File::~File() {
@@ -129,8 +137,9 @@ std::size_t File::ReadAt(std::uint64_t offset, unsigned char* buffer, std::size_
 
 void DurableReplace::Check(const std::string& target) {
     const DWORD attributes = ::GetFileAttributesA(target.c_str());
-    // A folder cannot be replaced by a file; the rename would say so with these words.
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+    // A read-only file is one its owner wants kept; not every system's rename honours that.
+    if (attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)))
         Fail(Action::Replace, target, ERROR_ACCESS_DENIED);
     const std::string folder = Platform::FolderOf(target);
     const DWORD folderAttributes = ::GetFileAttributesA(folder.empty() ? "." : folder.c_str());
@@ -207,7 +216,8 @@ void DurableReplace::RemoveStaleTemporaries(const std::string& folder) {
         return;
     do {
         // Fails, and so spares it, while a running write holds the file open without sharing.
-        if (IsTemporaryName(found.cFileName) && !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        if (IsTemporaryName(found.cFileName) &&
+            !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
             ::DeleteFileA((folder + found.cFileName).c_str());
     } while (::FindNextFileA(search, &found));
     ::FindClose(search);

@@ -1,7 +1,5 @@
 #include "CFile.h"
 
-#include <mbstring.h>
-
 CFile::CFile(const char* path, UINT nOpenFlags) {
     if (!Open(path, nOpenFlags))
         Throw(CFileException::opening, m_lOpenError);
@@ -73,29 +71,6 @@ ULONGLONG CFile::GetLength() const {
 void CFile::Remove(const char* path) {
     if (!::DeleteFileA(path))
         throw CFileException(path, CFileException::removing, ::GetLastError());
-}
-
-void CFile::Replace(const char* source, const char* target) {
-    if (!::MoveFileExA(source, target, MOVEFILE_REPLACE_EXISTING))
-        throw CFileException(target, CFileException::renaming, ::GetLastError());
-}
-
-CString CFile::CreateTemporaryBeside(const char* path) {
-    // Multi-byte aware: in East Asian code pages a backslash byte can be half of a character.
-    CString folder = path;
-    unsigned char* text = reinterpret_cast<unsigned char*>(folder.GetBuffer(0));
-    unsigned char* end = text;
-    for (unsigned char separator : {'\\', '/'}) {
-        if (unsigned char* found = ::_mbsrchr(text, separator); found && found >= end)
-            end = found + 1;
-    }
-    *end = '\0';
-    folder.ReleaseBuffer();
-    CString name;
-    if (!::GetTempFileNameA(folder.IsEmpty() ? "." : folder, "kdn", 0, name.GetBuffer(MAX_PATH)))
-        throw CFileException(path, CFileException::creatingTemporary, ::GetLastError());
-    name.ReleaseBuffer();
-    return name;
 }
 
 BOOL CFile::IsSameFile(const char* path1, const char* path2) {

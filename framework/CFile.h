@@ -32,10 +32,6 @@ public:
     const CString& GetFilePath() const { return m_strFileName; }
 
     static void Remove(const char* path);
-    // Moves source over target, replacing a file of that name.
-    static void Replace(const char* source, const char* target);
-    // Creates an empty file with a new unique name in the folder of path and returns its name.
-    static CString CreateTemporaryBeside(const char* path);
     // True when both names lead to one and the same existing file, however they are spelled.
     static BOOL IsSameFile(const char* path1, const char* path2);
 

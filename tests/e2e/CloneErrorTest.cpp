@@ -208,3 +208,58 @@ TEST_P(CloneIntoMountedFolder, FailsWithAFileErrorAndLeavesNoFileBehind) {
 
 INSTANTIATE_TEST_SUITE_P(Mounts, CloneIntoMountedFolder, ::testing::Values("ro", "full"),
                          [](const auto& info) { return std::string(info.param); });
+
+// Outputs that cannot be written and a boot-loader name that is a folder: each is reported,
+// nothing is left behind and nothing earlier is lost; the window then converts as before and
+// the temporary of a killed earlier run in the output folder is gone.
+TEST(CloneError, UnwritableOutputsAndAFolderAsBootLoaderAreReportedAndLoseNothing) {
+    KeldarinSession session;
+    TestImages::TempDir images("keldarin-e2e-images");
+    const Bytes input = TestImages::BareImage(true);
+    const std::string output = (images / "box(2xImage).img").string();
+    struct Case {
+        const char* what;
+        std::string image, named;
+        std::function<void()> prepare, undo;
+    };
+    const std::vector<Case> cases = {
+        {"output is a folder", "box.img", output, [&] { fs::create_directory(output); },
+         [&] { fs::remove(output); }},
+        {"output is read-only", "box.img", output,
+         [&] {
+             Place(images.Path(), "box(2xImage).img", Bytes{9});
+             ::SetFileAttributesA(output.c_str(), FILE_ATTRIBUTE_READONLY);
+         },
+         [&] {
+             ::SetFileAttributesA(output.c_str(), FILE_ATTRIBUTE_NORMAL);
+             fs::remove(output);
+         }},
+        {"boot loader is a folder", "box.img", "2x.bin",
+         [&] {
+             fs::remove(session.StartDir() / "2x.bin"),
+                 fs::create_directory(session.StartDir() / "2x.bin");
+         },
+         [&] {
+             fs::remove(session.StartDir() / "2x.bin"),
+                 TestImages::WriteFile(session.StartDir() / "2x.bin",
+                                       TestImages::BootLoader(0x20000, 2));
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(session.Choose(Place(images.Path(), c.image, input)).finished);
+        c.prepare();
+        const auto before = Listing(images.Path());
+        const std::string log = session.Log();
+        ExpectOnlyFileError(session, session.Clone(), c.named);
+        EXPECT_EQ(session.Log().find(kDone, log.size()), std::string::npos);
+        EXPECT_EQ(Listing(images.Path()), before);
+        c.undo();
+        fs::remove(images / c.image);
+    }
+
+    Place(images.Path(), ".kdn0badcafe.tmp", Bytes(10, 0));
+    ASSERT_TRUE(session.Choose(Place(images.Path(), "box.img", input)).finished);
+    ASSERT_TRUE(session.Clone().finished);
+    EXPECT_EQ(Listing(images.Path()), (std::set<std::string>{"box(2xImage).img", "box.img"}));
+}

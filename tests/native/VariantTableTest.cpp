@@ -1,5 +1,5 @@
-#include "ConverterTexts.h"
 #include "VariantTable.h"
+#include "ConverterTexts.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,8 @@ TEST(VariantTable, A1xImageBecomesA2xImageWith2xBinAndTheWindowSaysSo) {
     EXPECT_STREQ(target.bootLoaderFile, "2x.bin");
     EXPECT_STREQ(target.outputTag, "(2xImage)");
     EXPECT_STREQ(Texts::TextsFor(Variant::k1x).selectionLine, "    1xImage (1to2)");
-    EXPECT_STREQ(Texts::TextsFor(Variant::k1x).wrongBootLoaderEntry, "-> Falsche Bootloader Datei!");
+    EXPECT_STREQ(Texts::TextsFor(Variant::k1x).wrongBootLoaderEntry,
+                 "-> Falsche Bootloader Datei!");
 }
 
 TEST(VariantTable, A2xImageBecomesA1xImageWith1xBinAndTheWindowSaysSo) {

@@ -93,36 +93,6 @@ TEST(CFile, RemoveOfAMissingFileThrows) {
     EXPECT_EQ(error.GetAction(), CFileException::removing);
 }
 
-TEST(CFile, ReplaceMovesOverAnExistingFileButNotOverAHeldOne) {
-    TempDir dir;
-    TestImages::WriteFile(dir / "new", Bytes{1});
-    TestImages::WriteFile(dir / "old", Bytes{2});
-    CFile::Replace(Win(dir / "new").c_str(), Win(dir / "old").c_str());
-    EXPECT_EQ(TestImages::ReadFile(dir / "old"), Bytes{1});
-    EXPECT_FALSE(std::filesystem::exists(dir / "new"));
-
-    TestImages::WriteFile(dir / "newer", Bytes{3});
-    {
-        WindowDriver::HeldFile held(Win(dir / "old"));
-        Thrown([&] { CFile::Replace(Win(dir / "newer").c_str(), Win(dir / "old").c_str()); });
-    }
-    EXPECT_EQ(TestImages::ReadFile(dir / "old"), Bytes{1});
-    EXPECT_EQ(TestImages::ReadFile(dir / "newer"), Bytes{3});
-}
-
-TEST(CFile, TemporaryFilesAreNewAndBesideTheGivenPath) {
-    TempDir dir;
-    const std::string beside = Win(dir / "box(2xImage).img");
-    const CString first = CFile::CreateTemporaryBeside(beside.c_str());
-    const CString second = CFile::CreateTemporaryBeside(beside.c_str());
-    EXPECT_NE(std::string(first), std::string(second));
-    for (const CString& name : {first, second}) {
-        const std::filesystem::path path(static_cast<const char*>(name));
-        EXPECT_TRUE(std::filesystem::equivalent(path.parent_path(), dir.Path())) << name;
-        EXPECT_EQ(std::filesystem::file_size(path), 0u);
-    }
-}
-
 TEST(CFile, SameFileIsRecognisedWhateverTheSpelling) {
     TempDir dir;
     std::filesystem::create_directory(dir / "sub");

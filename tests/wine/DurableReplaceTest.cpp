@@ -1,0 +1,44 @@
+#include "DurableReplace.h"
+#include "FileError.h"
+#include "TestImages.h"
+#include "WindowDriver.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using TestImages::Bytes;
+using TestImages::TempDir;
+namespace fs = std::filesystem;
+
+namespace {
+std::size_t FileCount(const fs::path& dir) {
+    return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir), {}));
+}
+} // namespace
+
+// The Win32 side of the replace: whole or not at all, and a sweep that spares a live writer.
+TEST(DurableReplace, ReplacesWholeOrNotAtAllAndRemovesOnlyDeadTemporaries) {
+    TempDir dir;
+    const std::string target = (dir.Path() / "box(2xImage).img").string();
+    TestImages::WriteFile(target, Bytes{1, 2, 3});
+    TestImages::WriteFile(dir.Path() / ".kdn0badcafe.tmp", Bytes(10, 0)); // a killed run's
+    TestImages::WriteFile(dir.Path() / ".kdn00000001.tmp", Bytes(10, 0)); // a running one's
+    const Bytes image(1000, 0x5A);
+    {
+        WindowDriver::HeldFile writing((dir.Path() / ".kdn00000001.tmp").string());
+        DurableReplace::Write(target, image.data(), image.size(), {});
+    }
+    EXPECT_EQ(TestImages::ReadFile(target), image);
+    EXPECT_FALSE(fs::exists(dir.Path() / ".kdn0badcafe.tmp"));
+    EXPECT_TRUE(fs::exists(dir.Path() / ".kdn00000001.tmp"));
+    EXPECT_EQ(FileCount(dir.Path()), 2u);
+
+    {
+        WindowDriver::HeldFile held(target);
+        EXPECT_THROW(DurableReplace::Write(target, Bytes(5, 1).data(), 5, {}), FileError);
+    }
+    EXPECT_EQ(TestImages::ReadFile(target), image);
+    // The running write has ended meanwhile, so its temporary went too; the failure left none.
+    EXPECT_EQ(FileCount(dir.Path()), 1u);
+}
