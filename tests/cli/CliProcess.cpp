@@ -49,15 +49,24 @@ CliOutcome RunCli(const CliRun& run) {
     if (child < 0)
         throw std::runtime_error("fork failed");
     if (child == 0)
-        RunChild(run, out, err);
+        RunChild(run, run.stdoutTo.empty() ? out : run.stdoutTo, err);
     int status = 0;
     if (waitpid(child, &status, 0) != child)
         throw std::runtime_error("waitpid failed");
     CliOutcome outcome;
     outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    outcome.out = Slurp(out);
+    outcome.out = run.stdoutTo.empty() ? Slurp(out) : std::string();
     outcome.err = Slurp(err);
     return outcome;
+}
+
+int StartCli(const CliRun& run) {
+    const pid_t child = fork();
+    if (child < 0)
+        throw std::runtime_error("fork failed");
+    if (child == 0)
+        RunChild(run, "/dev/null", "/dev/null");
+    return child;
 }
 
 std::string FaultyStorageLibrary() {

@@ -17,9 +17,12 @@ struct CliRun {
     std::vector<std::string> args;
     std::filesystem::path workingDir;
     std::vector<std::pair<std::string, std::string>> environment; // added to the inherited one
+    std::filesystem::path stdoutTo; // where stdout goes instead of being collected
 };
 
 CliOutcome RunCli(const CliRun& run);
+// Starts it with stdout and stderr to /dev/null and returns at once: its process id.
+int StartCli(const CliRun& run);
 
 // The preloadable library that stands for untrustworthy storage (see FaultyStorage.c).
 std::string FaultyStorageLibrary();

@@ -22,7 +22,7 @@ CliOutcome CliTest::Cli(std::vector<std::string> args) const {
 
 CliOutcome CliTest::CliIn(const fs::path& workingDir, std::vector<std::string> args,
                           std::vector<std::pair<std::string, std::string>> environment) const {
-    return RunCli({std::move(args), workingDir, std::move(environment)});
+    return RunCli({std::move(args), workingDir, std::move(environment), {}});
 }
 
 std::map<std::string, CliTest::Bytes> CliTest::Snapshot(const fs::path& dir) {

@@ -1,0 +1,77 @@
+#include "CliTest.h"
+
+#include <csignal>
+#include <nlohmann/json.hpp>
+#include <random>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+
+using TestImages::BareImage;
+namespace fs = std::filesystem;
+using Hostile = CliTest;
+
+// Every kill leaves the output absent or complete; one more run leaves no stray file.
+TEST_F(Hostile, KilledRunsLeaveNoPartialOutputAndNoStrayFile) {
+    const Bytes input = BareImage(true);
+    Put("box.img", input);
+    const Bytes expected = TestImages::ExpectedOutput(input, m_bootLoader2x);
+    std::mt19937 random(7);
+    const int signals[] = {SIGINT, SIGTERM, SIGKILL};
+    for (int round = 0; round < 36; ++round) {
+        const int signal = signals[round % 3];
+        const int pid = StartCli({{"convert", "box.img"}, Dir(), {}, {}});
+        std::this_thread::sleep_for(std::chrono::microseconds(random() % 40000));
+        kill(pid, signal);
+        int status = 0;
+        ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        if (signal != SIGKILL && WIFEXITED(status) && WEXITSTATUS(status) != 0) {
+            EXPECT_EQ(WEXITSTATUS(status), 128 + signal);
+        }
+        if (fs::exists(Dir() / "box(2xImage).img")) {
+            ASSERT_TRUE(TestImages::ReadFile(Dir() / "box(2xImage).img") == expected) << round;
+        }
+    }
+    ASSERT_EQ(Cli({"convert", "box.img"}).exitCode, 0);
+    EXPECT_EQ(Snapshot(Dir()).size(), 4u) << "box.img, its output and the two boot loaders only";
+}
+
+// A FIFO would block a plain open, a newline could forge a line and a name that is not UTF-8
+// could not be told apart in JSON: each input gets one line of its own, the others still run.
+TEST_F(Hostile, HostileNamesAndFilesEachGetOneLineAndTheBatchGoesOn) {
+    ASSERT_EQ(mkfifo((Dir() / "fifo.img").c_str(), 0600), 0);
+    Put("\xFF.img", BareImage(true));
+    const CliOutcome run =
+        Cli({"convert", "--json", "", "fifo.img", "new\nline.img", "\x1B[31m.img", "\xFF.img"});
+    EXPECT_EQ(run.exitCode, 1);
+    const std::vector<std::string> errors = Lines(run.err);
+    ASSERT_EQ(errors.size(), 4u) << run.err;
+    EXPECT_EQ(errors[0], "keldarin-cli: \"\": an empty name names no file");
+    EXPECT_EQ(errors[1],
+              "keldarin-cli: fifo.img: cannot open fifo.img: not a regular file but a FIFO");
+    EXPECT_EQ(errors[2].rfind("keldarin-cli: new\\nline.img: cannot open", 0), 0u);
+    EXPECT_EQ(errors[3].rfind("keldarin-cli: \\x1B[31m.img: cannot open", 0), 0u);
+    const nlohmann::json last = nlohmann::json::parse(Lines(run.out).back());
+    EXPECT_EQ(last["input_hex"], "ff2e696d67");
+    EXPECT_TRUE(last["ok"]);
+    EXPECT_TRUE(fs::exists(Dir() / "\xFF(2xImage).img"));
+}
+
+TEST_F(Hostile, AReportThatCannotBeWrittenFailsTheRun) {
+    Put("box.img", BareImage(true));
+    for (const char* format : {"--json", "-o."}) {
+        const CliOutcome run = RunCli({{"info", format, "box.img"}, Dir(), {}, "/dev/full"});
+        EXPECT_EQ(run.exitCode, 1) << format;
+        EXPECT_EQ(run.err, "keldarin-cli: cannot write the report: No space left on device\n");
+    }
+}
+
+TEST_F(Hostile, ADryRunFailsWhereTheRealRunWouldWithTheSameWords) {
+    Put("box.img", BareImage(true));
+    fs::create_directory(Dir() / "box(2xImage).img");
+    const CliOutcome dry = Cli({"convert", "-n", "box.img"});
+    const CliOutcome real = Cli({"convert", "box.img"});
+    EXPECT_EQ(dry.exitCode, 1);
+    EXPECT_EQ(dry.err, real.err);
+    EXPECT_NE(real.err.find("Is a directory"), std::string::npos) << real.err;
+}
