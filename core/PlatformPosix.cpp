@@ -5,6 +5,7 @@
 #include "Platform.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -108,7 +109,11 @@ class PendingName {
 public:
     explicit PendingName(const std::string& path) {
         if (path.size() < sizeof g_pendingTemporary) {
+            g_hasPendingTemporary = 0;
+            std::atomic_signal_fence(std::memory_order_seq_cst);
             std::memcpy(g_pendingTemporary, path.c_str(), path.size() + 1);
+            // A handler must never see the flag before the whole name.
+            std::atomic_signal_fence(std::memory_order_seq_cst);
             g_hasPendingTemporary = 1;
         }
     }
