@@ -4,11 +4,10 @@
 #   deb: unpacked without touching the system, its keldarin-cli reports that version and its
 #        manual page renders with the options the program has.
 # Usage: cmake -DKIND=zip|deb -DBUILD_DIR=... -DWORK_DIR=... -DSOURCE_DIR=... -P CheckPackage.cmake
-file(STRINGS ${SOURCE_DIR}/res/Version.h lines REGEX "^#define KELDARIN_(DISPLAY_VERSION|FILE_VERSION_TEXT) ")
-foreach(line ${lines})
-    string(REGEX MATCH "KELDARIN_([A-Z_]+) \"([^\"]+)\"" _ "${line}")
-    set(${CMAKE_MATCH_1} "${CMAKE_MATCH_2}")
-endforeach()
+file(STRINGS ${SOURCE_DIR}/res/Version.h display REGEX "^#define KELDARIN_DISPLAY_VERSION ")
+string(REGEX REPLACE ".*\"([^\"]+)\".*" "\\1" DISPLAY_VERSION "${display}")
+file(STRINGS ${SOURCE_DIR}/res/Version.h file REGEX "^#define KELDARIN_FILE_VERSION [0-9]")
+string(REGEX REPLACE "^#define KELDARIN_FILE_VERSION " "" FILE_VERSION_TEXT "${file}")
 
 function(run)
     execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
