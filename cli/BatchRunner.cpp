@@ -56,12 +56,12 @@ InputResult Inspect(const std::string& input, const Options& options, BootLoader
     return result;
 }
 
-// A name as sha256sum writes it: one with a backslash or a line break is escaped and its line
-// marked with a leading backslash, so that sha256sum -c reads it back as the same name.
+// A name as sha256sum writes it: a backslash, line feed or carriage return is escaped and the
+// line marked with a leading backslash, so that sha256sum -c reads back the same name.
 std::string ChecksumLine(const InputResult& result) {
     std::string name;
     for (const char c : result.output)
-        name += c == '\\' ? "\\\\" : c == '\n' ? "\\n" : std::string(1, c);
+        name += c == '\\' ? "\\\\" : c == '\n' ? "\\n" : c == '\r' ? "\\r" : std::string(1, c);
     const bool escaped = name.size() != result.output.size();
     return (escaped ? "\\" : "") + result.sha256 + "  " + name + "\n";
 }
