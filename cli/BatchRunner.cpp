@@ -66,8 +66,10 @@ std::string ChecksumLine(const InputResult& result) {
     return (escaped ? "\\" : "") + result.sha256 + "  " + name + "\n";
 }
 
-bool WriteChecksumFile(const std::string& path, const std::string& listing) {
+bool WriteChecksumFile(const std::string& path, const std::string& listing, const ConvertJob& job) {
     try {
+        if (job.IsFileOfTheRun(FullPath(path)))
+            throw std::runtime_error(Messages::ChecksumFileIsAFileOfTheRun(path));
         DurableReplace::Write(path, reinterpret_cast<const unsigned char*>(listing.data()),
                               listing.size(), {});
         return true;
@@ -100,7 +102,7 @@ int BatchRunner::Run() {
     }
     // A dry run writes nothing, the listing included.
     if (m_options.checksumFile && !m_options.dryRun)
-        allOk = WriteChecksumFile(*m_options.checksumFile, listing) && allOk;
+        allOk = WriteChecksumFile(*m_options.checksumFile, listing, job) && allOk;
     // A report that did not reach its reader fails the run, as with the GNU tools.
     if (!reporter.Finish())
         return kExitSomeInputFailed;

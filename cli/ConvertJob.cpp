@@ -21,6 +21,17 @@ ConvertJob::ConvertJob(const Options& options, BootLoaderStore& bootLoaders)
         } catch (const std::filesystem::filesystem_error&) {
         }
     }
+    try {
+        if (options.checksumFile && !options.checksumFile->empty())
+            m_listing = FullPath(*options.checksumFile);
+    } catch (const std::filesystem::filesystem_error&) {
+    }
+}
+
+bool ConvertJob::IsFileOfTheRun(const std::filesystem::path& path) const {
+    const auto same = [&path](const std::filesystem::path& other) { return SameFile(path, other); };
+    return std::any_of(m_protected.begin(), m_protected.end(), same) ||
+           std::any_of(m_outputs.begin(), m_outputs.end(), same);
 }
 
 InputResult ConvertJob::Run(const std::string& input) {
@@ -76,4 +87,6 @@ void ConvertJob::CheckOutputIsFree(const std::filesystem::path& output) const {
         throw std::runtime_error(Messages::OutputIsAnInput(output.string()));
     if (std::any_of(m_outputs.begin(), m_outputs.end(), same))
         throw std::runtime_error(Messages::OutputWrittenEarlier(output.string()));
+    if (!m_listing.empty() && SameFile(output, m_listing))
+        throw std::runtime_error(Messages::OutputIsTheChecksumFile(output.string()));
 }

@@ -94,4 +94,13 @@ std::string ChecksumFileNotWritten(const std::string& reason) {
     return std::string(kProgramName) + ": cannot write the checksum file: " + reason;
 }
 
+std::string OutputIsTheChecksumFile(const std::string& output) {
+    return "refusing to write " + output + ": it is the checksum file of this run";
+}
+
+std::string ChecksumFileIsAFileOfTheRun(const std::string& path) {
+    return "refusing to write " + path +
+           ": it is an input, a boot-loader file or an output of this run";
+}
+
 } // namespace Messages

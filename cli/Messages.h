@@ -38,5 +38,7 @@ std::string ChecksumSuffix(const std::string& sha256);
 std::string Warning(const std::string& input, const std::string& text);
 std::string SignatureDisagrees(const std::string& signature, const std::string& bootLoaderFile);
 std::string ChecksumFileNotWritten(const std::string& reason);
+std::string OutputIsTheChecksumFile(const std::string& output);
+std::string ChecksumFileIsAFileOfTheRun(const std::string& path);
 
 } // namespace Messages
