@@ -76,7 +76,8 @@ CommandLine::CommandLine() : m_app(Description(), Messages::kProgramName) {
                 "which boot-loader file its boot-loader area equals");
     AddCommonOptions(*m_info);
 
-    m_convert = m_app.add_subcommand("convert", "Convert each image into the other variant");
+    m_convert = m_app.add_subcommand("convert",
+                                     "Convert each image into the other variant, or into --to's");
     m_convert
         ->add_option("--to", m_target, "Convert into this variant only; skip images already in it")
         ->check(CLI::IsMember({InfoOf(Variant::k1x).name, InfoOf(Variant::k2x).name}));
