@@ -2,15 +2,33 @@
 
 #include "BootLoaderStore.h"
 #include "ConvertJob.h"
+#include "DurableReplace.h"
 #include "ExitCode.h"
 #include "FileError.h"
 #include "Messages.h"
 #include "OutputPath.h"
 #include "Reporter.h"
+#include "Sha256.h"
+
+#include <algorithm>
+#include <cstdio>
 
 namespace {
 
-InputResult Inspect(const std::string& input, const Options& options) {
+// Which boot-loader file the area equals; the signature's own variant first, should both
+// files be the same.
+std::optional<Variant> MatchingBootLoader(const ImagePartReader::Buffer& part, Variant signature,
+                                          BootLoaderStore& bootLoaders) {
+    for (Variant variant : {signature, TargetOf(signature)}) {
+        const std::vector<unsigned char>* bootLoader = bootLoaders.IfUsable(variant);
+        if (bootLoader && std::equal(bootLoader->begin(), bootLoader->end(), part.begin()))
+            return variant;
+    }
+    return std::nullopt;
+}
+
+InputResult Inspect(const std::string& input, const Options& options, BootLoaderStore& bootLoaders,
+                    ImagePartReader::Buffer& part) {
     InputResult result;
     result.input = input;
     try {
@@ -21,8 +39,15 @@ InputResult Inspect(const std::string& input, const Options& options) {
             result.error = FileError::WrongLength(input, result.facts->length).what();
             return result;
         }
+        ImagePartReader::Load(input, part, result.facts, result.facts->length);
         result.output =
             OutputPathFor(input, TargetOf(result.facts->variant), options.outputDir).string();
+        result.bootLoaderMatch = MatchingBootLoader(part, result.facts->variant, bootLoaders);
+        result.bootLoaderCompared = true;
+        // The image part as the file holds it: a full image's lacks the byte a conversion adds.
+        if (options.checksum || options.json)
+            result.sha256 =
+                Sha256::HexOf(part.data(), ImageLayout::ImagePartBytesInFile(result.facts->kind));
         result.ok = true;
     } catch (const std::exception& e) {
         // FileError, and the file system library's own errors (a vanished working folder).
@@ -31,22 +56,53 @@ InputResult Inspect(const std::string& input, const Options& options) {
     return result;
 }
 
+// A name as sha256sum writes it: a backslash, line feed or carriage return is escaped and the
+// line marked with a leading backslash, so that sha256sum -c reads back the same name.
+std::string ChecksumLine(const InputResult& result) {
+    std::string name;
+    for (const char c : result.output)
+        name += c == '\\' ? "\\\\" : c == '\n' ? "\\n" : c == '\r' ? "\\r" : std::string(1, c);
+    const bool escaped = name.size() != result.output.size();
+    return (escaped ? "\\" : "") + result.sha256 + "  " + name + "\n";
+}
+
+bool WriteChecksumFile(const std::string& path, const std::string& listing, const ConvertJob& job) {
+    try {
+        if (job.IsFileOfTheRun(FullPath(path)))
+            throw std::runtime_error(Messages::ChecksumFileIsAFileOfTheRun(path));
+        DurableReplace::Write(path, reinterpret_cast<const unsigned char*>(listing.data()),
+                              listing.size(), {});
+        return true;
+    } catch (const std::exception& e) {
+        const std::string line = Messages::OneLine(Messages::ChecksumFileNotWritten(e.what()));
+        std::fprintf(stderr, "%s\n", line.c_str());
+        return false;
+    }
+}
+
 } // namespace
 
 int BatchRunner::Run() {
     BootLoaderStore bootLoaders(m_options.bootLoaderDir);
     ConvertJob job(m_options, bootLoaders);
     Reporter reporter(m_options, m_options.inputs.size());
+    ImagePartReader::Buffer part;
+    std::string listing;
     bool allOk = true;
     for (std::size_t i = 0; i < m_options.inputs.size(); ++i) {
         const std::string& input = m_options.inputs[i];
         reporter.Starting(i, input);
         const InputResult result = m_options.command == Options::Command::Convert
                                        ? job.Run(input)
-                                       : Inspect(input, m_options);
+                                       : Inspect(input, m_options, bootLoaders, part);
         reporter.Report(result);
         allOk = allOk && result.ok;
+        if (result.written)
+            listing += ChecksumLine(result);
     }
+    // A dry run writes nothing, the listing included.
+    if (m_options.checksumFile && !m_options.dryRun)
+        allOk = WriteChecksumFile(*m_options.checksumFile, listing, job) && allOk;
     // A report that did not reach its reader fails the run, as with the GNU tools.
     if (!reporter.Finish())
         return kExitSomeInputFailed;

@@ -22,6 +22,14 @@ const std::vector<unsigned char>& BootLoaderStore::Of(Variant variant) {
     return entry.bytes;
 }
 
+const std::vector<unsigned char>* BootLoaderStore::IfUsable(Variant variant) {
+    try {
+        return &Of(variant);
+    } catch (const std::runtime_error&) {
+        return nullptr;
+    }
+}
+
 void BootLoaderStore::Load(Variant variant, Entry& entry) const {
     const std::string path = PathOf(variant);
     std::error_code gone;

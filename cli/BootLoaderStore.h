@@ -15,6 +15,8 @@ public:
     // The boot loader of this variant; throws FileError when its file is missing, not a
     // regular file or of the wrong length.
     const std::vector<unsigned char>& Of(Variant variant);
+    // The same, or null where its file cannot be used: for a comparison that may do without.
+    const std::vector<unsigned char>* IfUsable(Variant variant);
     std::string PathOf(Variant variant) const;
 
 private:

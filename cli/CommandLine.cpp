@@ -43,12 +43,16 @@ EXAMPLES
   keldarin-cli convert -b /srv/bootloaders box.img
   keldarin-cli convert -b bl -o converted --verify *.img
   keldarin-cli convert --dry-run --json *.img
+  keldarin-cli convert --to 2x *.img          # the 2x images are skipped, the 1x ones converted
+  keldarin-cli info -b /srv/bootloaders *.img # which boot-loader file each image carries
+  keldarin-cli convert --checksum-file SHA256SUMS *.img && sha256sum -c SHA256SUMS
 
 Run "keldarin-cli COMMAND --help" for the options of a command.
 )";
 
 const char kConvertFooter[] = R"(OUTPUT
-  Each line on stdout names an input, its kind and variant, and the output written. With
+  Each line on stdout names an input, its kind and variant, and the output written (with
+  --checksum its SHA-256), or "already 1x"/"already 2x" for an input that --to skips. With
   --json each input gives one JSON object on a line of its own instead. Failures go to stderr
   as "keldarin-cli: IMAGE: REASON" and the next input still runs.
 
@@ -68,14 +72,17 @@ CommandLine::CommandLine() : m_app(Description(), Messages::kProgramName) {
     m_app.footer(kFooter);
 
     m_info = m_app.add_subcommand(
-        "info", "Show each image's length, kind, variant and the name a conversion would write");
+        "info", "Show each image's length, kind, variant, the name a conversion would write and "
+                "which boot-loader file its boot-loader area equals");
     AddCommonOptions(*m_info);
 
-    m_convert = m_app.add_subcommand("convert", "Convert each image into the other variant");
+    m_convert = m_app.add_subcommand("convert",
+                                     "Convert each image into the other variant, or into --to's");
     m_convert
-        ->add_option("-b,--bootloaders", m_options.bootLoaderDir,
-                     "Folder of the boot-loader files (default: the current folder)")
-        ->check(CLI::ExistingDirectory);
+        ->add_option("--to", m_target, "Convert into this variant only; skip images already in it")
+        ->check(CLI::IsMember({InfoOf(Variant::k1x).name, InfoOf(Variant::k2x).name}));
+    m_convert->add_option("--checksum-file", m_options.checksumFile,
+                          "Write a sha256sum listing of the outputs written to this file");
     m_convert->add_flag("-n,--dry-run", m_options.dryRun,
                         "Check everything and report, but write nothing");
     m_convert->add_flag("--verify", m_options.verify,
@@ -85,6 +92,12 @@ CommandLine::CommandLine() : m_app(Description(), Messages::kProgramName) {
 }
 
 void CommandLine::AddCommonOptions(CLI::App& command) {
+    command
+        .add_option("-b,--bootloaders", m_options.bootLoaderDir,
+                    "Folder of the boot-loader files (default: the current folder)")
+        ->check(CLI::ExistingDirectory);
+    command.add_flag("--checksum", m_options.checksum,
+                     "Show the SHA-256 of each output (info: of each image part)");
     command
         .add_option("-o,--output-dir", m_options.outputDir,
                     "Folder for the outputs (default: beside each input)")
@@ -102,5 +115,8 @@ std::optional<int> CommandLine::Parse(int argc, char** argv) {
         return code == 0 ? kExitAllConverted : kExitUsageError;
     }
     m_options.command = m_convert->parsed() ? Options::Command::Convert : Options::Command::Info;
+    for (Variant variant : {Variant::k1x, Variant::k2x})
+        if (m_target == InfoOf(variant).name)
+            m_options.target = variant;
     return std::nullopt;
 }

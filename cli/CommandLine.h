@@ -22,4 +22,5 @@ private:
     CLI::App* m_info;
     CLI::App* m_convert;
     Options m_options;
+    std::string m_target; // --to, by name
 };

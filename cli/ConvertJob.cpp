@@ -3,6 +3,7 @@
 #include "DurableReplace.h"
 #include "Messages.h"
 #include "OutputPath.h"
+#include "Sha256.h"
 
 #include <algorithm>
 #include <system_error>
@@ -20,6 +21,17 @@ ConvertJob::ConvertJob(const Options& options, BootLoaderStore& bootLoaders)
         } catch (const std::filesystem::filesystem_error&) {
         }
     }
+    try {
+        if (options.checksumFile && !options.checksumFile->empty())
+            m_listing = FullPath(*options.checksumFile);
+    } catch (const std::filesystem::filesystem_error&) {
+    }
+}
+
+bool ConvertJob::IsFileOfTheRun(const std::filesystem::path& path) const {
+    const auto same = [&path](const std::filesystem::path& other) { return SameFile(path, other); };
+    return std::any_of(m_protected.begin(), m_protected.end(), same) ||
+           std::any_of(m_outputs.begin(), m_outputs.end(), same);
 }
 
 InputResult ConvertJob::Run(const std::string& input) {
@@ -39,6 +51,10 @@ InputResult ConvertJob::Run(const std::string& input) {
 
 void ConvertJob::Convert(const std::string& input, InputResult& result) {
     ImagePartReader::Load(input, m_image, result.facts);
+    if (m_options.target == result.facts->variant) {
+        result.skipped = true;
+        return;
+    }
     const Variant target = TargetOf(result.facts->variant);
     result.bootLoader = m_bootLoaders.PathOf(target);
     result.output = OutputPathFor(input, target, m_options.outputDir).string();
@@ -50,14 +66,17 @@ void ConvertJob::Convert(const std::string& input, InputResult& result) {
     m_outputs.push_back(output);
     if (m_options.dryRun) {
         DurableReplace::Check(result.output);
-        return;
+    } else {
+        DurableReplace::Options replace;
+        replace.verify = m_options.verify;
+        replace.permissionsFrom = input;
+        DurableReplace::Write(result.output, m_image.data(), m_image.size(), replace);
+        result.written = true;
+        result.verified = m_options.verify;
     }
-    DurableReplace::Options replace;
-    replace.verify = m_options.verify;
-    replace.permissionsFrom = input;
-    DurableReplace::Write(result.output, m_image.data(), m_image.size(), replace);
-    result.written = true;
-    result.verified = m_options.verify;
+    // From the very buffer that was written: no output is read a second time for it.
+    if (m_options.checksum || m_options.json || m_options.checksumFile)
+        result.sha256 = Sha256::HexOf(m_image.data(), m_image.size());
 }
 
 void ConvertJob::CheckOutputIsFree(const std::filesystem::path& output) const {
@@ -68,4 +87,6 @@ void ConvertJob::CheckOutputIsFree(const std::filesystem::path& output) const {
         throw std::runtime_error(Messages::OutputIsAnInput(output.string()));
     if (std::any_of(m_outputs.begin(), m_outputs.end(), same))
         throw std::runtime_error(Messages::OutputWrittenEarlier(output.string()));
+    if (!m_listing.empty() && SameFile(output, m_listing))
+        throw std::runtime_error(Messages::OutputIsTheChecksumFile(output.string()));
 }

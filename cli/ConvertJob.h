@@ -14,6 +14,8 @@ public:
     ConvertJob(const Options& options, BootLoaderStore& bootLoaders);
 
     InputResult Run(const std::string& input);
+    // Whether path is an input, a boot-loader file or an output written by this run.
+    bool IsFileOfTheRun(const std::filesystem::path& path) const;
 
 private:
     void Convert(const std::string& input, InputResult& result);
@@ -24,4 +26,5 @@ private:
     std::vector<unsigned char> m_image;
     std::vector<std::filesystem::path> m_protected;
     std::vector<std::filesystem::path> m_outputs;
+    std::filesystem::path m_listing; // --checksum-file, which no output may take
 };

@@ -14,5 +14,9 @@ struct InputResult {
     std::string bootLoader;          // conversions only, once the variant is known
     bool written = false;
     bool verified = false;
-    std::string error; // the reason, when not ok
+    bool skipped = false;                   // convert --to: already in the target variant
+    std::string sha256;                     // of the output (convert) or of the image part (info)
+    std::optional<Variant> bootLoaderMatch; // info: the boot-loader file the area equals
+    bool bootLoaderCompared = false;        // info: the area was read and compared
+    std::string error;                      // the reason, when not ok
 };

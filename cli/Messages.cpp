@@ -70,4 +70,37 @@ std::string KindName(bool full) {
     return full ? "full" : "bare";
 }
 
+std::string AlreadyIn(const std::string& variant) {
+    return "already " + variant;
+}
+
+std::string BootLoaderMatch(const std::string* file) {
+    return "boot loader: " + (file ? *file : std::string("unknown"));
+}
+
+std::string ChecksumSuffix(const std::string& sha256) {
+    return ", sha256 " + sha256;
+}
+
+std::string Warning(const std::string& input, const std::string& text) {
+    return std::string(kProgramName) + ": " + input + ": warning: " + text;
+}
+
+std::string SignatureDisagrees(const std::string& signature, const std::string& bootLoaderFile) {
+    return "the signature says " + signature + " but the boot-loader area equals " + bootLoaderFile;
+}
+
+std::string ChecksumFileNotWritten(const std::string& reason) {
+    return std::string(kProgramName) + ": cannot write the checksum file: " + reason;
+}
+
+std::string OutputIsTheChecksumFile(const std::string& output) {
+    return "refusing to write " + output + ": it is the checksum file of this run";
+}
+
+std::string ChecksumFileIsAFileOfTheRun(const std::string& path) {
+    return "refusing to write " + path +
+           ": it is an input, a boot-loader file or an output of this run";
+}
+
 } // namespace Messages

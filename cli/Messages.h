@@ -29,4 +29,17 @@ std::string OneLine(const std::string& text);
 
 std::string KindName(bool full);
 
+// convert --to: an input already in the target variant.
+std::string AlreadyIn(const std::string& variant);
+// info: which boot-loader file the image's boot-loader area equals; "unknown" for none.
+std::string BootLoaderMatch(const std::string* file);
+std::string ChecksumSuffix(const std::string& sha256);
+// One line on stderr that is no failure: "keldarin-cli: INPUT: warning: TEXT".
+std::string Warning(const std::string& input, const std::string& text);
+// info: the signature tells one variant, the boot-loader area is the other one's file.
+std::string SignatureDisagrees(const std::string& signature, const std::string& bootLoaderFile);
+std::string ChecksumFileNotWritten(const std::string& reason);
+std::string OutputIsTheChecksumFile(const std::string& output);
+std::string ChecksumFileIsAFileOfTheRun(const std::string& path);
+
 } // namespace Messages

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "VariantTable.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,4 +20,10 @@ struct Options {
     bool quiet = false;
     bool json = false;
     bool verify = false;
+    // convert: the variant every output is in; an input already in it is skipped. Without it
+    // each input is flipped, as the window does.
+    std::optional<Variant> target;
+    bool checksum = false;
+    // convert: a sha256sum listing of the outputs written, put in place after the run.
+    std::optional<std::string> checksumFile;
 };

@@ -94,6 +94,12 @@ void Reporter::Report(const InputResult& result) {
     // Every failure goes to stderr, -q or not; info also answers for a rejected file on stdout.
     if (!result.ok)
         PutLine(stderr, Messages::OneLine(Messages::Failure(result.input, result.error)));
+    // Not a failure: an image converted with an older boot-loader file, or a damaged one.
+    if (result.bootLoaderMatch && *result.bootLoaderMatch != result.facts->variant)
+        PutLine(stderr, Messages::OneLine(Messages::Warning(
+                            result.input, Messages::SignatureDisagrees(
+                                              VariantText(result.facts->variant),
+                                              InfoOf(*result.bootLoaderMatch).bootLoaderFile))));
     if (m_options.json)
         WriteJson(result);
     else if (!m_options.quiet && (result.ok || rejectedInfo))
@@ -119,12 +125,23 @@ void Reporter::WriteText(const InputResult& result) const {
         PutLine(stdout, Messages::OneLine(line + "rejected: " + result.error));
         return;
     }
-    line += std::to_string(facts.length) + " bytes, " + KindText(facts) + " image, " +
-            VariantText(facts.variant) + " -> " + TargetText(facts) + ": " + result.output;
+    line += std::to_string(facts.length) + " bytes, " + KindText(facts) + " image, ";
+    if (result.skipped) {
+        PutLine(stdout, Messages::OneLine(line + Messages::AlreadyIn(VariantText(facts.variant))));
+        return;
+    }
+    line += VariantText(facts.variant) + " -> " + TargetText(facts) + ": " + result.output;
     if (m_options.command == Options::Command::Convert && !result.written)
         line += " (dry run, nothing written)";
     if (result.verified)
         line += " (verified)";
+    if (result.bootLoaderCompared) {
+        const std::string file =
+            result.bootLoaderMatch ? InfoOf(*result.bootLoaderMatch).bootLoaderFile : "";
+        line += ", " + Messages::BootLoaderMatch(result.bootLoaderMatch ? &file : nullptr);
+    }
+    if (m_options.checksum && !result.sha256.empty())
+        line += Messages::ChecksumSuffix(result.sha256);
     PutLine(stdout, Messages::OneLine(line));
 }
 
@@ -138,7 +155,10 @@ void Reporter::WriteJson(const InputResult& result) const {
     object["kind"] = result.facts ? json(KindText(*result.facts)) : json();
     const bool known = result.facts && result.facts->kind != ImageKind::Rejected;
     object["variant"] = known ? json(VariantText(result.facts->variant)) : json();
-    object["target_variant"] = known ? json(TargetText(*result.facts)) : json();
+    // A skipped input is already in the variant asked for.
+    object["target_variant"] = !known ? json()
+                                      : json(result.skipped ? VariantText(result.facts->variant)
+                                                            : TargetText(*result.facts));
     object["output"] = nullptr;
     if (!result.output.empty())
         PutName(object, "output", result.output);
@@ -149,7 +169,12 @@ void Reporter::WriteJson(const InputResult& result) const {
         object["dry_run"] = m_options.dryRun;
         object["written"] = result.written;
         object["verified"] = result.verified;
+        object["skipped"] = result.skipped;
+    } else {
+        object["boot_loader_match"] =
+            result.bootLoaderMatch ? json(InfoOf(*result.bootLoaderMatch).bootLoaderFile) : json();
     }
+    object["sha256"] = result.sha256.empty() ? json() : json(result.sha256);
     object["error"] = result.ok ? json() : json(result.error);
     // File names are bytes, not necessarily UTF-8: replace what is not, rather than fail.
     PutLine(stdout, object.dump(-1, ' ', false, json::error_handler_t::replace));

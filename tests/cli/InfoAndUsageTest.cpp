@@ -21,9 +21,9 @@ TEST_F(Info, ShowsLengthKindVariantAndOutputNameAndWritesNothing) {
     EXPECT_EQ(Lines(run.out),
               (std::vector<std::string>{
                   "box.img: 8257536 bytes, bare image, 1x -> 2x: " +
-                      (Dir() / "box(2xImage).img").string(),
+                      (Dir() / "box(2xImage).img").string() + ", boot loader: unknown",
                   "full.img: 8388608 bytes, full image, 2x -> 1x: " +
-                      (Dir() / "full(1xImage).img").string(),
+                      (Dir() / "full(1xImage).img").string() + ", boot loader: unknown",
                   "odd.img: rejected: wrong length: 8388609 bytes; accepted are 8257536 (bare "
                   "image) and 8388608 (full image)"}));
     // Every failure is on stderr as well, where -q still shows it.
@@ -65,6 +65,7 @@ TEST_F(Usage, MistakesInTheCommandLineExitWithTwoAndRunNothing) {
         {"convert", "-o", "missing-folder", "box.img"},
         {"convert", "-b", "missing-folder", "box.img"},
         {"info", "--verify", "box.img"},
+        {"convert", "--to", "3x", "box.img"},
     };
     for (const auto& args : mistakes) {
         const CliOutcome run = Cli(args);
@@ -84,8 +85,8 @@ TEST_F(Usage, HelpDocumentsTheExitCodesAndVersionComesFromTheProgramVersion) {
 
     const CliOutcome convertHelp = Cli({"convert", "--help"});
     EXPECT_EQ(convertHelp.exitCode, 0);
-    for (const char* option :
-         {"--bootloaders", "--output-dir", "--dry-run", "--quiet", "--json", "--verify"})
+    for (const char* option : {"--bootloaders", "--output-dir", "--dry-run", "--quiet", "--json",
+                               "--verify", "--to", "--checksum", "--checksum-file"})
         EXPECT_NE(convertHelp.out.find(option), std::string::npos) << option;
 
     const CliOutcome version = Cli({"--version"});

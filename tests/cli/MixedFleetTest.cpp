@@ -1,0 +1,104 @@
+#include "CliTest.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace fs = std::filesystem;
+using TestImages::BareImage;
+using TestImages::ExpectedOutput;
+using TestImages::FullImage;
+using TestImages::ReadFile;
+
+using MixedFleet = CliTest;
+
+namespace {
+
+bool EndsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() &&
+           text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+} // namespace
+
+TEST_F(MixedFleet, ToTwoXConvertsOnlyTheOneXImagesAndSha256sumChecksTheListing) {
+    const Bytes bare1x = BareImage(true, 3), full1x = FullImage(true, 4);
+    Put("a.img", bare1x);
+    Put("b.img", full1x);
+    Put("c.img", BareImage(false, 5));
+    Put("d.img", FullImage(false, 6));
+    const auto before = Snapshot(Dir());
+
+    const CliOutcome run = Cli(
+        {"convert", "--to", "2x", "--checksum-file", "SUMS", "a.img", "b.img", "c.img", "d.img"});
+
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_TRUE(ReadFile(Dir() / "a(2xImage).img") == ExpectedOutput(bare1x, m_bootLoader2x));
+    EXPECT_TRUE(ReadFile(Dir() / "b(2xImage).img") == ExpectedOutput(full1x, m_bootLoader2x));
+    const std::vector<std::string> lines = Lines(run.out);
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[2], "c.img: 8257536 bytes, bare image, already 2x");
+    EXPECT_EQ(lines[3], "d.img: 8388608 bytes, full image, already 2x");
+    auto after = Snapshot(Dir());
+    EXPECT_EQ(after.size(), before.size() + 3) << "two outputs and the listing, nothing else";
+    for (const auto& [name, bytes] : before)
+        EXPECT_TRUE(after[name] == bytes) << name;
+
+    // The listing is checked from elsewhere: its names are the outputs' names as reported.
+    const std::string check = "cd / && sha256sum --quiet -c '" + (Dir() / "SUMS").string() + "'";
+    EXPECT_EQ(std::system(check.c_str()), 0) << check;
+    Bytes changed = ReadFile(Dir() / "b(2xImage).img");
+    changed[0x400000] ^= 0x01;
+    TestImages::WriteFile(Dir() / "b(2xImage).img", changed);
+    EXPECT_NE(std::system((check + " 2>/dev/null >/dev/null").c_str()), 0);
+
+    // A listing is never written over a file of the run.
+    EXPECT_EQ(Cli({"convert", "--to", "2x", "--checksum-file", "c.img", "c.img"}).exitCode, 1);
+    EXPECT_TRUE(ReadFile(Dir() / "c.img") == before.at("c.img"));
+
+    const CliOutcome json = Cli({"convert", "--to", "2x", "--json", "-n", "c.img"});
+    EXPECT_EQ(nlohmann::json::parse(json.out)["skipped"], true);
+}
+
+TEST_F(MixedFleet, InfoNamesTheBootLoaderOfAnOriginalAndAConvertedImageAndUnknownAfterOneByte) {
+    // This 1x.bin lacks the 1x signature, so an image carrying it reads as 2x: worth a warning.
+    Put("odd.img", ExpectedOutput(BareImage(false), m_bootLoader1x));
+    const CliOutcome odd = Cli({"info", "--json", "odd.img"});
+    EXPECT_EQ(odd.exitCode, 0);
+    EXPECT_EQ(nlohmann::json::parse(odd.out)["boot_loader_match"], "1x.bin");
+    EXPECT_EQ(odd.err, "keldarin-cli: odd.img: warning: the signature says 2x but the boot-loader "
+                       "area equals 1x.bin\n");
+
+    Bytes bootLoader1x = m_bootLoader1x;
+    const unsigned char tux[] = {'t', 'u', 'x'};
+    std::copy(tux, tux + 3, bootLoader1x.begin() + 8);
+    Put("1x.bin", bootLoader1x);
+    Put("original.img", ExpectedOutput(BareImage(true), bootLoader1x));
+    ASSERT_EQ(Cli({"convert", "original.img"}).exitCode, 0);
+    Bytes converted = ReadFile(Dir() / "original(2xImage).img");
+    Put("changed.img", (converted[0x1FFFF] ^= 0x80, converted));
+
+    const CliOutcome run =
+        Cli({"info", "--checksum", "original.img", "original(2xImage).img", "changed.img"});
+
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.err, "");
+    const std::vector<std::string> lines = Lines(run.out);
+    ASSERT_EQ(lines.size(), 3u);
+    const auto sha256 = [this](const std::string& name) {
+        const std::string command = "sha256sum '" + (Dir() / name).string() + "' | cut -c1-64";
+        FILE* pipe = popen(command.c_str(), "r");
+        char hex[65] = {};
+        EXPECT_EQ(std::fread(hex, 1, 64, pipe), 64u);
+        pclose(pipe);
+        return std::string(hex);
+    };
+    EXPECT_TRUE(EndsWith(lines[0], ", boot loader: 1x.bin, sha256 " + sha256("original.img")))
+        << lines[0];
+    EXPECT_TRUE(
+        EndsWith(lines[1], ", boot loader: 2x.bin, sha256 " + sha256("original(2xImage).img")))
+        << lines[1];
+    EXPECT_TRUE(EndsWith(lines[2], ", boot loader: unknown, sha256 " + sha256("changed.img")))
+        << lines[2];
+}
