@@ -27,9 +27,12 @@ std::string Hex(std::uint64_t value) {
 
 } // namespace
 
+std::size_t DurableReplace::TemporaryNameLength() {
+    return kPrefixLength + kDigits + kSuffixLength;
+}
+
 bool DurableReplace::IsTemporaryName(const std::string& name) {
-    if (name.size() != kPrefixLength + kDigits + kSuffixLength ||
-        name.compare(0, kPrefixLength, kPrefix) != 0 ||
+    if (name.size() != TemporaryNameLength() || name.compare(0, kPrefixLength, kPrefix) != 0 ||
         name.compare(kPrefixLength + kDigits, kSuffixLength, kSuffix) != 0)
         return false;
     const auto digits = name.begin() + kPrefixLength;

@@ -35,8 +35,9 @@ public:
 
     // Whether a file name (no folder) has the pattern of this class's temporaries.
     static bool IsTemporaryName(const std::string& name);
-    // A new random name of that pattern.
+    // A new random name of that pattern, which has this fixed length.
     static std::string NewTemporaryName();
+    static std::size_t TemporaryNameLength();
 
     // For the platform sides: compares what was read back at offset at with the bytes meant
     // to be there; throws FileError::VerificationFailed.

@@ -203,8 +203,9 @@ void DurableReplace::Check(const std::string& target) {
     struct stat info;
     if (stat(target.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
         Fail(Action::Replace, target, EISDIR);
-    const std::string folder = FolderForOpen(Platform::FolderOf(target));
-    const std::string name = target.substr(Platform::FolderOf(target).size());
+    const std::string folderPart = Platform::FolderOf(target);
+    const std::string folder = FolderForOpen(folderPart);
+    const std::string name = target.substr(folderPart.size());
     errno = 0;
     const long nameMax = pathconf(folder.c_str(), _PC_NAME_MAX);
     if (nameMax < 0 && errno != 0)

@@ -147,7 +147,7 @@ void DurableReplace::Check(const std::string& target) {
         Fail(Action::Create, target);
     if (!(folderAttributes & FILE_ATTRIBUTE_DIRECTORY))
         Fail(Action::Create, target, ERROR_DIRECTORY);
-    if (folder.size() + NewTemporaryName().size() >= MAX_PATH || target.size() >= MAX_PATH)
+    if (folder.size() + TemporaryNameLength() >= MAX_PATH || target.size() >= MAX_PATH)
         Fail(Action::Create, target, ERROR_FILENAME_EXCED_RANGE);
 }
 
