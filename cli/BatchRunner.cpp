@@ -5,6 +5,7 @@
 #include "DurableReplace.h"
 #include "ExitCode.h"
 #include "FileError.h"
+#include "FlushWindow.h"
 #include "Messages.h"
 #include "OutputPath.h"
 #include "Reporter.h"
@@ -89,17 +90,23 @@ int BatchRunner::Run() {
     ImagePartReader::Buffer part;
     std::string listing;
     bool allOk = true;
-    for (std::size_t i = 0; i < m_options.inputs.size(); ++i) {
-        const std::string& input = m_options.inputs[i];
-        reporter.Starting(i, input);
-        const InputResult result = m_options.command == Options::Command::Convert
-                                       ? job.Run(input)
-                                       : Inspect(input, m_options, bootLoaders, part);
+    FlushWindow window([&](const InputResult& result) {
         reporter.Report(result);
         allOk = allOk && result.ok;
         if (result.written)
             listing += ChecksumLine(result);
+    });
+    for (std::size_t i = 0; i < m_options.inputs.size(); ++i) {
+        const std::string& input = m_options.inputs[i];
+        std::optional<PendingReplace> pending;
+        window.MakeRoom(ImageLayout::kImagePartLength);
+        reporter.Starting(i, input);
+        InputResult result = m_options.command == Options::Command::Convert
+                                 ? job.Run(input, pending)
+                                 : Inspect(input, m_options, bootLoaders, part);
+        window.Add(std::move(result), std::move(pending), ImageLayout::kImagePartLength);
     }
+    window.Drain();
     // A dry run writes nothing, the listing included.
     if (m_options.checksumFile && !m_options.dryRun)
         allOk = WriteChecksumFile(*m_options.checksumFile, listing, job) && allOk;

@@ -34,13 +34,13 @@ bool ConvertJob::IsFileOfTheRun(const std::filesystem::path& path) const {
            std::any_of(m_outputs.begin(), m_outputs.end(), same);
 }
 
-InputResult ConvertJob::Run(const std::string& input) {
+InputResult ConvertJob::Run(const std::string& input, std::optional<PendingReplace>& pending) {
     InputResult result;
     result.input = input;
     try {
         if (input.empty())
             throw std::runtime_error(Messages::EmptyName());
-        Convert(input, result);
+        Convert(input, result, pending);
         result.ok = true;
     } catch (const std::exception& e) {
         // FileError, and the file system library's own errors (a vanished working folder).
@@ -49,7 +49,8 @@ InputResult ConvertJob::Run(const std::string& input) {
     return result;
 }
 
-void ConvertJob::Convert(const std::string& input, InputResult& result) {
+void ConvertJob::Convert(const std::string& input, InputResult& result,
+                         std::optional<PendingReplace>& pending) {
     ImagePartReader::Load(input, m_image, result.facts);
     if (m_options.target == result.facts->variant) {
         result.skipped = true;
@@ -70,8 +71,12 @@ void ConvertJob::Convert(const std::string& input, InputResult& result) {
         DurableReplace::Options replace;
         replace.verify = m_options.verify;
         replace.permissionsFrom = input;
-        DurableReplace::Write(result.output, m_image.data(), m_image.size(), replace);
-        result.written = true;
+        // A bare image's part after the boot-loader area is the output's, at the same offset.
+        if (result.facts->kind == ImageLayout::ImageKind::Bare)
+            replace.sharedTail = {input, result.facts->version, ImageLayout::kBootLoaderLength,
+                                  ImageLayout::kBootLoaderLength};
+        pending.emplace(
+            DurableReplace::Begin(result.output, m_image.data(), m_image.size(), replace));
         result.verified = m_options.verify;
     }
     // From the very buffer that was written: no output is read a second time for it.

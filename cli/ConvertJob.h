@@ -3,8 +3,10 @@
 #include "BootLoaderStore.h"
 #include "InputResult.h"
 #include "Options.h"
+#include "PendingReplace.h"
 
 #include <filesystem>
+#include <optional>
 #include <vector>
 
 // Converts the inputs of one run, one at a time, through one image buffer that every input
@@ -13,12 +15,15 @@ class ConvertJob {
 public:
     ConvertJob(const Options& options, BootLoaderStore& bootLoaders);
 
-    InputResult Run(const std::string& input);
+    // An output that is written comes back in pending, still to be finished: it is not marked
+    // written in the result until then.
+    InputResult Run(const std::string& input, std::optional<PendingReplace>& pending);
     // Whether path is an input, a boot-loader file or an output written by this run.
     bool IsFileOfTheRun(const std::filesystem::path& path) const;
 
 private:
-    void Convert(const std::string& input, InputResult& result);
+    void Convert(const std::string& input, InputResult& result,
+                 std::optional<PendingReplace>& pending);
     void CheckOutputIsFree(const std::filesystem::path& output) const;
 
     const Options& m_options;

@@ -27,6 +27,11 @@ std::string Hex(std::uint64_t value) {
 
 } // namespace
 
+void DurableReplace::Write(const std::string& target, const unsigned char* bytes, std::size_t size,
+                           const Options& options) {
+    Begin(target, bytes, size, options).Finish();
+}
+
 std::size_t DurableReplace::TemporaryNameLength() {
     return kPrefixLength + kDigits + kSuffixLength;
 }

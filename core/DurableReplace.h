@@ -1,6 +1,10 @@
 #pragma once
 
+#include "File.h"
+#include "PendingReplace.h"
+
 #include <cstddef>
+#include <optional>
 #include <string>
 
 // Puts a file in place whole or not at all, and only once it is on the storage: the bytes go to
@@ -19,18 +23,40 @@ public:
         // POSIX: a new target takes this file's permission bits, less the umask, as cp does;
         // a replaced target keeps its own. Empty: 0666 less the umask.
         std::string permissionsFrom;
+        // The bytes from `from` to the end are the bytes of the file `source` from `sourceAt` on,
+        // as it was at `version`: where the file system can, the temporary shares that file's
+        // blocks instead of a copy. A source that changed since, or a file system that
+        // refuses, gets the bytes written as usual.
+        struct SharedTail {
+            std::string source;
+            File::Version version;
+            std::uint64_t sourceAt = 0;
+            std::size_t from = 0;
+        };
+        std::optional<SharedTail> sharedTail;
     };
+
+    // At most this many replaces may be pending at once: the signal handler's room for their
+    // names is fixed.
+    static constexpr std::size_t kMaxPending = 8;
 
     // Every check that Write makes before it writes anything: the target is no folder, its name
     // fits the file system, and its folder takes new files. Throws FileError.
     static void Check(const std::string& target);
 
-    // Throws FileError; with verify, a difference read back is FileError::VerificationFailed.
+    // Begin and, at once, Finish.
     static void Write(const std::string& target, const unsigned char* bytes, std::size_t size,
                       const Options& options);
 
-    // Async-signal-safe: removes the named temporary of a write in progress, if there is one,
-    // for a program that is about to end on a signal.
+    // Writes the bytes to a temporary and starts their way to the storage without waiting for
+    // it, so that a caller can prepare the next file meanwhile; with verify, they are flushed
+    // and read back here. Throws FileError; with verify, a difference read back is
+    // FileError::VerificationFailed.
+    static PendingReplace Begin(const std::string& target, const unsigned char* bytes,
+                                std::size_t size, const Options& options);
+
+    // Async-signal-safe: removes the named temporaries of the writes in progress, if there are
+    // any, for a program that is about to end on a signal.
     static void RemovePendingTemporary() noexcept;
 
     // Whether a file name (no folder) has the pattern of this class's temporaries.

@@ -9,6 +9,19 @@
 // bytes. On Windows it is opened without sharing, so no other program changes it meanwhile.
 class File {
 public:
+    // Which file a path names and how far its bytes have got: any write to the file, or another
+    // file taking its name, gives another version.
+    struct Version {
+        std::uint64_t volume = 0;
+        std::uint64_t index = 0;
+        std::uint64_t length = 0;
+        std::int64_t changed = 0; // the system's own count of when the file last changed
+        bool operator==(const Version& other) const {
+            return volume == other.volume && index == other.index && length == other.length &&
+                   changed == other.changed;
+        }
+    };
+
     // Throws FileError.
     static File OpenForReading(const std::string& path);
 
@@ -18,7 +31,8 @@ public:
     File& operator=(const File&) = delete;
     ~File();
 
-    std::uint64_t Length() const;
+    std::uint64_t Length() const { return CurrentVersion().length; }
+    Version CurrentVersion() const;
     // Reads from offset until count bytes are in or the file ends; returns how many came.
     std::size_t ReadAt(std::uint64_t offset, unsigned char* buffer, std::size_t count);
     const std::string& Path() const { return m_path; }

@@ -39,9 +39,9 @@ void ImagePartReader::Load(const std::string& path, Buffer& part, std::optional<
     const std::size_t got =
         file.ReadAt(ImageLayout::ImagePartOffset(facts.kind), part.data(), inFile);
     // A file that grows while it is read is as untrustworthy as one that shrinks.
-    const std::uint64_t lengthAfter = file.Length();
-    if (got != inFile || lengthAfter != facts.length)
-        throw FileError::ChangedWhileRead(path, facts.length, lengthAfter);
+    facts.version = file.CurrentVersion();
+    if (got != inFile || facts.version.length != facts.length)
+        throw FileError::ChangedWhileRead(path, facts.length, facts.version.length);
     std::fill(part.begin() + static_cast<std::ptrdiff_t>(inFile), part.end(), 0x00);
     facts.variant = ImageLayout::DetectVariant(part.data());
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "File.h"
 #include "ImageLayout.h"
 
 #include <cstdint>
@@ -12,6 +13,7 @@ struct ImageFacts {
     std::uint64_t length = 0;
     ImageLayout::ImageKind kind = ImageLayout::ImageKind::Rejected;
     Variant variant = Variant::k1x; // only for an accepted kind
+    File::Version version;          // as the file was once Load had read it
 };
 
 // Reads image files: the image part from its offset, the variant from its signature. Only
@@ -28,8 +30,7 @@ public:
     // Fills part (resized to the image part's length) with the image part; the byte that a full
     // image cannot supply is 0x00. A file of another length than expectedLength, where one is
     // given, throws FileError::ChangedWhileRead, one of a rejected length FileError::WrongLength.
-    // facts holds what
-    // was learnt before a failure: nothing if the file would not open.
+    // facts holds what was learnt before a failure: nothing if the file would not open.
     static void Load(const std::string& path, Buffer& part, std::optional<ImageFacts>& facts,
                      std::optional<std::uint64_t> expectedLength = std::nullopt);
 };

@@ -12,12 +12,16 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
-#include <optional>
+#include <stdexcept>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
 #include <vector>
+#ifdef __linux__
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#endif
 
 using Action = FileError::Action;
 
@@ -57,6 +61,7 @@ public:
             close(m_fd);
     }
     int Get() const { return m_fd; }
+    int Release() { return std::exchange(m_fd, -1); }
     // Closing is where a delayed write failure can show.
     int Close() { return close(std::exchange(m_fd, -1)); }
 
@@ -100,27 +105,37 @@ std::size_t ReadAllAt(int fd, std::uint64_t offset, unsigned char* buffer, std::
     return done;
 }
 
-// The named temporary of the write in progress, for a signal handler to remove. A fixed buffer:
+// The named temporaries of the pending replaces, for a signal handler to remove. Fixed buffers:
 // a handler may not allocate.
-char g_pendingTemporary[PATH_MAX];
-volatile std::sig_atomic_t g_hasPendingTemporary = 0;
+struct PendingSlot {
+    char path[PATH_MAX];
+    volatile std::sig_atomic_t used;
+};
+PendingSlot g_pending[DurableReplace::kMaxPending];
 
-class PendingName {
-public:
-    explicit PendingName(const std::string& path) {
-        if (path.size() < sizeof g_pendingTemporary) {
-            g_hasPendingTemporary = 0;
-            std::atomic_signal_fence(std::memory_order_seq_cst);
-            std::memcpy(g_pendingTemporary, path.c_str(), path.size() + 1);
-            // A handler must never see the flag before the whole name.
-            std::atomic_signal_fence(std::memory_order_seq_cst);
-            g_hasPendingTemporary = 1;
+void Remember(const std::string& path) {
+    if (path.size() >= PATH_MAX)
+        return;
+    for (PendingSlot& slot : g_pending) {
+        if (slot.used)
+            continue;
+        std::memcpy(slot.path, path.c_str(), path.size() + 1);
+        // A handler must never see the flag before the whole name.
+        std::atomic_signal_fence(std::memory_order_seq_cst);
+        slot.used = 1;
+        return;
+    }
+    throw std::logic_error("more than DurableReplace::kMaxPending replaces pending at once");
+}
+
+void Forget(const std::string& path) noexcept {
+    for (PendingSlot& slot : g_pending) {
+        if (slot.used && path == slot.path) {
+            slot.used = 0;
+            return;
         }
     }
-    ~PendingName() { g_hasPendingTemporary = 0; }
-    PendingName(const PendingName&) = delete;
-    PendingName& operator=(const PendingName&) = delete;
-};
+}
 
 // A temporary of ours, open, locked and with a name in the target's folder.
 struct Temporary {
@@ -146,6 +161,17 @@ bool LinkUnnamed(int fd, const std::string& path) {
     if (linkat(fd, "", AT_FDCWD, path.c_str(), AT_EMPTY_PATH) == 0)
         return true;
     return false;
+}
+
+// The change time, not the modification time: a program can set the latter back.
+File::Version VersionOf(const struct stat& info) {
+    File::Version version;
+    version.volume = static_cast<std::uint64_t>(info.st_dev);
+    version.index = static_cast<std::uint64_t>(info.st_ino);
+    version.length = static_cast<std::uint64_t>(info.st_size);
+    version.changed =
+        static_cast<std::int64_t>(info.st_ctim.tv_sec) * 1000000000 + info.st_ctim.tv_nsec;
+    return version;
 }
 
 } // namespace
@@ -188,11 +214,11 @@ File::~File() {
         close(static_cast<int>(m_handle));
 }
 
-std::uint64_t File::Length() const {
+File::Version File::CurrentVersion() const {
     struct stat info;
     if (fstat(static_cast<int>(m_handle), &info) != 0)
         Fail(Action::Read, m_path);
-    return static_cast<std::uint64_t>(info.st_size);
+    return VersionOf(info);
 }
 
 std::size_t File::ReadAt(std::uint64_t offset, unsigned char* buffer, std::size_t count) {
@@ -276,10 +302,32 @@ void Verify(int fd, const std::string& target, const unsigned char* bytes, std::
                                                         "nothing was written");
 }
 
+// Shares the source's blocks for the tail of the temporary, which holds its head so far. Only a
+// source still as it was read counts: a write to it before the cloning shows in its version
+// afterwards, one after the cloning is not in the clone.
+bool ShareTail(int fd, const DurableReplace::Options::SharedTail& tail, std::size_t length) {
+#ifdef FICLONERANGE
+    Descriptor source(open(tail.source.c_str(), O_RDONLY | O_CLOEXEC));
+    if (source.Get() < 0)
+        return false;
+    file_clone_range range{};
+    range.src_fd = source.Get();
+    range.src_offset = tail.sourceAt;
+    range.src_length = length;
+    range.dest_offset = tail.from;
+    struct stat info;
+    return ioctl(fd, FICLONERANGE, &range) == 0 && fstat(source.Get(), &info) == 0 &&
+           VersionOf(info) == tail.version;
+#else
+    (void)fd, (void)tail, (void)length;
+    return false;
+#endif
+}
+
 } // namespace
 
-void DurableReplace::Write(const std::string& target, const unsigned char* bytes, std::size_t size,
-                           const Options& options) {
+PendingReplace DurableReplace::Begin(const std::string& target, const unsigned char* bytes,
+                                     std::size_t size, const Options& options) {
     Check(target);
     const std::string folder = Platform::FolderOf(target);
     RemoveStaleTemporaries(FolderForOpen(folder));
@@ -287,49 +335,83 @@ void DurableReplace::Write(const std::string& target, const unsigned char* bytes
     bool keepExisting = false;
     const mode_t mode = ModeFor(target, options.permissionsFrom, keepExisting);
     std::string named;
-    Descriptor fd = OpenTemporary(folder, keepExisting ? 0600 : mode, target, named);
-    std::optional<PendingName> pending;
+    Descriptor opened = OpenTemporary(folder, keepExisting ? 0600 : mode, target, named);
     if (!named.empty())
-        pending.emplace(named);
+        Remember(named);
+    const int fd = opened.Get();
+    // From here on the pending replace removes the temporary should anything fail.
+    PendingReplace pending(opened.Release(), target, named);
+    // A replaced file keeps its bits exactly; the umask applies only to new files.
+    if (keepExisting && fchmod(fd, mode) != 0)
+        Fail(Action::Create, target);
+    const std::size_t written = options.sharedTail ? options.sharedTail->from : size;
+    WriteAll(fd, bytes, written, target);
+    if (written < size && !ShareTail(fd, *options.sharedTail, size - written))
+        WriteAll(fd, bytes + written, size - written, target);
+    if (options.verify)
+        Verify(fd, target, bytes, size);
+#ifdef SYNC_FILE_RANGE_WRITE
+    // Starts the write-out without waiting for it: Finish's flush then finds it done or under way.
+    sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+#endif
+    return pending;
+}
+
+PendingReplace::PendingReplace(PendingReplace&& other) noexcept
+    : m_handle(std::exchange(other.m_handle, -1)), m_target(std::move(other.m_target)),
+      m_named(std::exchange(other.m_named, std::string())) {}
+
+PendingReplace::~PendingReplace() {
+    Discard();
+}
+
+void PendingReplace::Discard() noexcept {
+    if (!m_named.empty()) {
+        unlink(m_named.c_str());
+        Forget(m_named);
+        m_named.clear();
+    }
+    if (m_handle >= 0)
+        close(static_cast<int>(std::exchange(m_handle, -1)));
+}
+
+void PendingReplace::Finish() {
+    const int fd = static_cast<int>(m_handle);
+    const std::string folder = Platform::FolderOf(m_target);
     try {
-        // A replaced file keeps its bits exactly; the umask applies only to new files.
-        if (keepExisting && fchmod(fd.Get(), mode) != 0)
-            Fail(Action::Create, target);
-        WriteAll(fd.Get(), bytes, size, target);
-        if (fsync(fd.Get()) != 0)
-            Fail(Action::Write, target);
-        if (options.verify)
-            Verify(fd.Get(), target, bytes, size);
-        for (int attempt = 0; named.empty() && attempt < kTemporaryNameAttempts; ++attempt) {
-            const std::string path = folder + NewTemporaryName();
-            if (LinkUnnamed(fd.Get(), path)) {
-                named = path;
-                pending.emplace(named);
+        if (fsync(fd) != 0)
+            Fail(Action::Write, m_target);
+        for (int attempt = 0; m_named.empty() && attempt < kTemporaryNameAttempts; ++attempt) {
+            const std::string path = folder + DurableReplace::NewTemporaryName();
+            if (LinkUnnamed(fd, path)) {
+                m_named = path;
+                Remember(m_named);
             } else if (errno != EEXIST) {
-                Fail(Action::Create, target);
+                Fail(Action::Create, m_target);
             }
         }
-        if (named.empty())
-            Fail(Action::Create, target, EEXIST);
-        if (rename(named.c_str(), target.c_str()) != 0)
-            Fail(Action::Replace, target);
+        if (m_named.empty())
+            Fail(Action::Create, m_target, EEXIST);
+        if (rename(m_named.c_str(), m_target.c_str()) != 0)
+            Fail(Action::Replace, m_target);
     } catch (...) {
-        if (!named.empty())
-            unlink(named.c_str());
+        Discard();
         throw;
     }
-    pending.reset();
+    Forget(m_named);
+    m_named.clear();
     // The rename itself must reach the storage too.
     Descriptor folderFd(open(FolderForOpen(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (folderFd.Get() >= 0)
         fsync(folderFd.Get());
-    if (fd.Close() != 0)
-        Fail(Action::Write, target);
+    if (close(static_cast<int>(std::exchange(m_handle, -1))) != 0)
+        Fail(Action::Write, m_target);
 }
 
 void DurableReplace::RemovePendingTemporary() noexcept {
-    if (g_hasPendingTemporary)
-        unlink(g_pendingTemporary);
+    for (const PendingSlot& slot : g_pending)
+        if (slot.used)
+            unlink(slot.path);
 }
 
 void DurableReplace::RemoveStaleTemporaries(const std::string& folder) {

@@ -124,11 +124,20 @@ File::~File() {
         ::CloseHandle(AsHandle(m_handle));
 }
 
-std::uint64_t File::Length() const {
-    LARGE_INTEGER length;
-    if (!::GetFileSizeEx(AsHandle(m_handle), &length))
+File::Version File::CurrentVersion() const {
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!::GetFileInformationByHandle(AsHandle(m_handle), &info))
         Fail(Action::Read, m_path);
-    return static_cast<std::uint64_t>(length.QuadPart);
+    const auto join = [](DWORD high, DWORD low) {
+        return static_cast<std::uint64_t>(high) << 32 | low;
+    };
+    Version version;
+    version.volume = info.dwVolumeSerialNumber;
+    version.index = join(info.nFileIndexHigh, info.nFileIndexLow);
+    version.length = join(info.nFileSizeHigh, info.nFileSizeLow);
+    version.changed = static_cast<std::int64_t>(
+        join(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime));
+    return version;
 }
 
 std::size_t File::ReadAt(std::uint64_t offset, unsigned char* buffer, std::size_t count) {
@@ -151,8 +160,8 @@ void DurableReplace::Check(const std::string& target) {
         Fail(Action::Create, target, ERROR_FILENAME_EXCED_RANGE);
 }
 
-void DurableReplace::Write(const std::string& target, const unsigned char* bytes, std::size_t size,
-                           const Options& options) {
+PendingReplace DurableReplace::Begin(const std::string& target, const unsigned char* bytes,
+                                     std::size_t size, const Options& options) {
     Check(target);
     const std::string folder = Platform::FolderOf(target);
     RemoveStaleTemporaries(folder);
@@ -170,38 +179,65 @@ void DurableReplace::Write(const std::string& target, const unsigned char* bytes
     }
     if (created == INVALID_HANDLE_VALUE)
         Fail(Action::Create, target, ERROR_FILE_EXISTS);
-    Handle file(created);
+    // From here on the pending replace removes the temporary should anything fail. The file
+    // system here shares no blocks, so a shared tail is written like the rest.
+    PendingReplace pending(reinterpret_cast<std::intptr_t>(created), target, temporary);
+    std::size_t done = 0;
+    while (done < size) {
+        DWORD put = 0;
+        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(size - done, kMaxChunk));
+        if (!::WriteFile(created, bytes + done, want, &put, nullptr))
+            Fail(Action::Write, target);
+        if (put == 0)
+            Fail(Action::Write, target, ERROR_DISK_FULL);
+        done += put;
+    }
+    if (options.verify) {
+        if (!::FlushFileBuffers(created))
+            Fail(Action::Write, target);
+        std::vector<unsigned char> chunk(kVerifyChunk);
+        for (std::size_t at = 0; at < size; at += kVerifyChunk) {
+            const std::size_t want = std::min(kVerifyChunk, size - at);
+            const std::size_t got = ReadAllAt(created, at, chunk.data(), want, target);
+            VerifyChunk(target, bytes + at, chunk.data(), want, got, at);
+        }
+    }
+    return pending;
+}
+
+PendingReplace::PendingReplace(PendingReplace&& other) noexcept
+    : m_handle(
+          std::exchange(other.m_handle, reinterpret_cast<std::intptr_t>(INVALID_HANDLE_VALUE))),
+      m_target(std::move(other.m_target)), m_named(std::exchange(other.m_named, std::string())) {}
+
+PendingReplace::~PendingReplace() {
+    Discard();
+}
+
+void PendingReplace::Discard() noexcept {
+    const HANDLE handle =
+        AsHandle(std::exchange(m_handle, reinterpret_cast<std::intptr_t>(INVALID_HANDLE_VALUE)));
+    if (handle != INVALID_HANDLE_VALUE)
+        ::CloseHandle(handle);
+    if (!m_named.empty())
+        ::DeleteFileA(m_named.c_str());
+    m_named.clear();
+}
+
+void PendingReplace::Finish() {
     try {
-        std::size_t done = 0;
-        while (done < size) {
-            DWORD put = 0;
-            const DWORD want = static_cast<DWORD>(std::min<std::size_t>(size - done, kMaxChunk));
-            if (!::WriteFile(file.Get(), bytes + done, want, &put, nullptr))
-                Fail(Action::Write, target);
-            if (put == 0)
-                Fail(Action::Write, target, ERROR_DISK_FULL);
-            done += put;
-        }
-        if (!::FlushFileBuffers(file.Get()))
-            Fail(Action::Write, target);
-        if (options.verify) {
-            std::vector<unsigned char> chunk(kVerifyChunk);
-            for (std::size_t at = 0; at < size; at += kVerifyChunk) {
-                const std::size_t want = std::min(kVerifyChunk, size - at);
-                const std::size_t got = ReadAllAt(file.Get(), at, chunk.data(), want, target);
-                VerifyChunk(target, bytes + at, chunk.data(), want, got, at);
-            }
-        }
-        if (!file.Close())
-            Fail(Action::Write, target);
-        if (!::MoveFileExA(temporary.c_str(), target.c_str(),
+        Handle file(AsHandle(
+            std::exchange(m_handle, reinterpret_cast<std::intptr_t>(INVALID_HANDLE_VALUE))));
+        if (!::FlushFileBuffers(file.Get()) || !file.Close())
+            Fail(Action::Write, m_target);
+        if (!::MoveFileExA(m_named.c_str(), m_target.c_str(),
                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-            Fail(Action::Replace, target);
+            Fail(Action::Replace, m_target);
     } catch (...) {
-        file.Close();
-        ::DeleteFileA(temporary.c_str());
+        Discard();
         throw;
     }
+    m_named.clear();
 }
 
 void DurableReplace::RemovePendingTemporary() noexcept {

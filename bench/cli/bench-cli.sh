@@ -1,119 +1,171 @@
 #!/bin/bash
-# Times keldarin-cli on a batch of 64 bare and 64 full images against, on the same files in the
-# same run: cp (the floor: the same bytes read and written), cp followed by sync (the floor for
-# outputs that are on the disk when the tool ends, as keldarin-cli's are), srec_cat, and the
-# cp + dd conv=notrunc recipe. Also checks that every recipe wrote the same bytes as
-# keldarin-cli, and that its peak memory does not grow with the batch.
+# Times keldarin-cli converting a batch of 64 bare and 64 full images against, on the same files
+# in the same run: cp (the same bytes read and written, left in the page cache), cp followed by
+# sync (the floor for outputs that are on the storage when the tool ends, as keldarin-cli's are)
+# and, where the file system shares extents, cp --reflink=always followed by sync. Median of
+# five interleaved rounds, each into a fresh output folder after a sync, on three file systems:
+#   ext4   the work folder (default under /var/tmp, which is on the disk here)
+#   tmpfs  mounted by the script when run as root, else /dev/shm
+#   XFS    with reflink, on a loop device the script makes when run as root, and for the bare
+#          half of the batch the same without reflink, to show what sharing the tail saves.
+# Every keldarin-cli output is checked against an independent cp + dd recipe, and its peak
+# memory is taken for 8 images and for the whole batch.
 #
-# Usage: bench/cli/bench-cli.sh [path/to/keldarin-cli] [work folder, default under /tmp]
+# Usage: bench/cli/bench-cli.sh [path/to/keldarin-cli] [work folder on ext4]
 set -euo pipefail
 
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 cli="$(realpath "${1:-$root/build/native/cli/keldarin-cli}")"
-work="${2:-$(mktemp -d /tmp/keldarin-bench.XXXXXX)}"
-count=64
-bare=$((0x7E0000)); full=$((0x800000)); bl=$((0x20000))
-trap 'rm -rf "$work"' EXIT
+work="${2:-$(mktemp -d /var/tmp/keldarin-bench.XXXXXX)}"
+count=64 rounds=5
+bare=$((0x7E0000)) bl=$((0x20000))
+mounts=()
+cleanup() {
+    for m in "${mounts[@]}"; do umount "$m" 2>/dev/null || true; done
+    rm -rf "$work"
+}
+trap cleanup EXIT
 
-mkdir -p "$work/in"
-cd "$work/in"
-head -c $bl /dev/urandom > 1x.bin
-head -c $bl /dev/urandom > 2x.bin
-for i in $(seq -w 1 $count); do
-    head -c $bare /dev/urandom > "bare$i.img"
-    head -c $full /dev/urandom > "full$i.img"
-    # Half of each kind are 1x images: "tux" at offset 8 of the image part.
-    if (( 10#$i % 2 )); then
-        printf tux | dd of="bare$i.img" bs=1 seek=8 conv=notrunc status=none
-        printf tux | dd of="full$i.img" bs=1 seek=$((0x20001 + 8)) conv=notrunc status=none
-    fi
-done
-images=(bare*.img full*.img)
-echo "batch: ${#images[@]} images ($count bare, $count full), $(du -sh . | cut -f1) in $work"
+make_batch() { # folder: 1x.bin, 2x.bin, bare01..64.img, full01..64.img; odd numbers are 1x
+    mkdir -p "$1" && cd "$1"
+    head -c $bl /dev/urandom >1x.bin
+    head -c $bl /dev/urandom >2x.bin
+    for i in $(seq -w 1 $count); do
+        head -c $bare /dev/urandom >"bare$i.img"
+        head -c $((0x800000)) /dev/urandom >"full$i.img"
+        if ((10#$i % 2)); then
+            printf tux | dd of="bare$i.img" bs=1 seek=8 conv=notrunc status=none
+            printf tux | dd of="full$i.img" bs=1 seek=$((0x20001 + 8)) conv=notrunc status=none
+        fi
+    done
+    cd - >/dev/null
+}
 
-now() { date +%s.%N; }
-declare -A seconds
+# The independent recipe: the image part from its offset, the 0x00 a full image lacks, then the
+# other variant's boot-loader over the first 128 KiB.
+check_outputs() { # input folder, output folder, images...
+    local in=$1 out=$2 image part loader tag expected=$work/expected.img
+    shift 2
+    for image in "$@"; do
+        part=0
+        (($(stat -c %s "$in/$image") == bare)) || part=$((0x20001))
+        if [[ "$(dd if="$in/$image" bs=1 skip=$((part + 8)) count=3 status=none)" == tux ]]; then
+            loader=2x.bin tag="(2xImage)"
+        else
+            loader=1x.bin tag="(1xImage)"
+        fi
+        dd if="$in/$image" of="$expected" bs=1M iflag=skip_bytes skip=$part status=none
+        ((part == 0)) || printf '\0' >>"$expected"
+        dd if="$in/$loader" of="$expected" bs=$bl count=1 conv=notrunc status=none
+        cmp -s "$expected" "$out/${image%.img}$tag.img" || {
+            echo "keldarin-cli wrote other bytes for $image" >&2
+            exit 1
+        }
+    done
+}
 
-run() { # name, then the command; run in a fresh output folder after a sync, keep the best time
-    local name=$1; shift
-    rm -rf "$work/out"; mkdir "$work/out"; sync
-    local start took; start=$(now)
+declare -A times
+timed() { # key, command...: one round into a fresh, synced output folder
+    local key=$1 start
+    shift
+    rm -rf "$out" && mkdir "$out" && sync
+    start=$(date +%s%N)
     "$@"
-    took=$(echo "$(now) - $start" | bc)
-    if [[ -z "${seconds[$name]:-}" ]] || (( $(echo "$took < ${seconds[$name]}" | bc) )); then
-        seconds[$name]=$took
-    fi
+    times[$key]+="$((($(date +%s%N) - start) / 1000)) "
+}
+median() { # key: seconds
+    printf '%s\n' ${times[$1]} | sort -n | awk '{v[NR] = $1} END {printf "%.3f", v[int((NR + 1) / 2)] / 1e6}'
 }
 
-copy_all() { cp "${images[@]}" "$work/out/"; }
-copy_all_sync() { cp "${images[@]}" "$work/out/"; sync; }
-convert_all() { "$cli" convert -q -o "$work/out" "${images[@]}"; }
+copy() { cp "$@" "$out/"; }
+copy_sync() { cp "$@" "$out/" && sync; }
+reflink_sync() { cp --reflink=always "$@" "$out/" && sync; }
+convert() { "$cli" convert -q -o "$out" "$@"; }
 
-# The boot-loader that the recipes must use for an image, and where its image part starts.
-recipe_args() {
-    local image=$1 part=0 length
-    length=$(stat -c %s "$image")
-    (( length == full )) && part=$((0x20001))
-    if [[ "$(dd if="$image" bs=1 skip=$((part + 8)) count=3 status=none | tr -d '\0')" == tux ]]; then
-        echo "2x.bin $part (2xImage)"
-    else
-        echo "1x.bin $part (1xImage)"
-    fi
-}
-
-srec_all() {
-    local image loader part tag
-    for image in "${images[@]}"; do
-        read -r loader part tag < <(recipe_args "$image")
-        local out="$work/out/${image%.img}$tag.img"
-        if (( part == 0 )); then
-            srec_cat "$loader" -binary "$image" -binary -crop $bl $bare -o "$out" -binary
-        else
-            srec_cat "$loader" -binary "$image" -binary -crop $((part + bl)) $full \
-                -offset -$part -generate $((bare - 1)) $bare -constant 0 -o "$out" -binary
-        fi
+report() { # title, floor key, keys...
+    local title=$1 floor=$2 key
+    shift 2
+    echo "$title"
+    printf '  %-26s %8s %9s\n' method seconds "to $floor"
+    for key in "$@"; do
+        printf '  %-26s %8s %9.2f\n' "$key" "$(median "$key")" \
+            "$(echo "$(median "$key") / $(median "$floor")" | bc -l)"
     done
 }
 
-dd_all() {
-    local image loader part tag
-    for image in "${images[@]}"; do
-        read -r loader part tag < <(recipe_args "$image")
-        local out="$work/out/${image%.img}$tag.img"
-        if (( part == 0 )); then
-            cp "$image" "$out"
-        else
-            dd if="$image" of="$out" bs=1M iflag=skip_bytes skip=$part status=none
-            printf '\0' >> "$out"
-        fi
-        dd if="$loader" of="$out" bs=$bl count=1 conv=notrunc status=none
+peak_memory() { # folder: KiB for 8 images and for all of them
+    local n kib line=""
+    for n in 8 $((2 * count)); do
+        rm -rf "$out" && mkdir "$out"
+        kib=$(/usr/bin/time -f %M "$cli" convert -q -o "$out" "${images[@]:0:$n}" 2>&1 >/dev/null)
+        line+=" $n images: $kib KiB;"
     done
+    echo "  peak memory of keldarin-cli:${line%;}"
 }
 
-rounds=3 # the quick ones, interleaved; srec_cat takes a minute and runs once
-for round in $(seq $rounds); do
-    run cp copy_all
-    run "cp + sync" copy_all_sync
-    run keldarin-cli convert_all
-done
-mv "$work/out" "$work/cli-out"
-run srec_cat srec_all
-diff -rq "$work/cli-out" "$work/out" >/dev/null || { echo "srec_cat wrote other bytes"; exit 1; }
-for round in $(seq $rounds); do run "cp + dd" dd_all; done
-diff -rq "$work/cli-out" "$work/out" >/dev/null || { echo "cp + dd wrote other bytes"; exit 1; }
-echo "all recipes wrote the same bytes as keldarin-cli"
+bench() { # name, folder, reflink (yes/no)
+    local name=$1 folder=$2 reflink=$3 round
+    make_batch "$folder/in"
+    cd "$folder/in"
+    out=$folder/out
+    images=(bare*.img full*.img)
+    times=()
+    for round in $(seq $rounds); do
+        timed cp copy "${images[@]}"
+        timed "cp + sync" copy_sync "${images[@]}"
+        [[ $reflink == no ]] || timed "cp --reflink + sync" reflink_sync "${images[@]}"
+        timed keldarin-cli convert "${images[@]}"
+        if [[ $reflink == yes ]]; then
+            timed "bare: cp --reflink + sync" reflink_sync bare*.img
+            timed "bare: keldarin-cli" convert bare*.img
+        fi
+    done
+    timed keldarin-cli convert "${images[@]}"
+    check_outputs . "$out" "${images[@]}"
+    local keys=(cp "cp + sync" keldarin-cli)
+    [[ $reflink == no ]] || keys=(cp "cp + sync" "cp --reflink + sync" keldarin-cli
+                                  "bare: cp --reflink + sync" "bare: keldarin-cli")
+    report "$name: $count bare + $count full images, median of $rounds rounds" cp "${keys[@]}"
+    peak_memory
+    cd - >/dev/null
+    rm -rf "$folder/in" "$folder/out"
+}
 
-echo
-echo "best of $rounds rounds (srec_cat: one round)"
-printf '%-14s %9s %14s\n' method seconds "ratio to cp"
-for name in cp "cp + sync" keldarin-cli srec_cat "cp + dd"; do
-    printf '%-14s %9.2f %14.2f\n' "$name" "${seconds[$name]}" \
-        "$(echo "${seconds[$name]} / ${seconds[cp]}" | bc -l)"
-done
+# The bare half alone on an XFS without reflink: keldarin-cli copying what it would share.
+bench_unshared() { # folder
+    make_batch "$1/in"
+    cd "$1/in"
+    out=$1/out
+    times=()
+    for round in $(seq $rounds); do timed "bare: keldarin-cli" convert bare*.img; done
+    check_outputs . "$out" bare*.img
+    echo "XFS without reflink: bare half, keldarin-cli $(median "bare: keldarin-cli") s"
+    cd - >/dev/null
+}
 
+mount_xfs() { # folder, reflink 0/1
+    truncate -s 3G "$1.img"
+    mkfs.xfs -q -m reflink="$2" "$1.img"
+    mkdir -p "$1"
+    mount -o loop "$1.img" "$1"
+    mounts+=("$1")
+}
+
+echo "keldarin-cli: $cli"
+bench "ext4 ($(df --output=fstype "$work" | tail -1))" "$work/ext4" no
 echo
-for n in 8 ${#images[@]}; do
-    rm -rf "$work/out"; mkdir "$work/out"
-    kib=$(/usr/bin/time -f %M "$cli" convert -q -o "$work/out" "${images[@]:0:$n}" 2>&1 >/dev/null)
-    printf 'peak memory converting %3d images: %6d KiB\n' "$n" "$kib"
-done
+if [[ $(id -u) == 0 ]]; then
+    mkdir -p "$work/tmpfs" && mount -t tmpfs -o size=3g tmpfs "$work/tmpfs" && mounts+=("$work/tmpfs")
+    bench tmpfs "$work/tmpfs" no
+else
+    bench "tmpfs (/dev/shm)" "$(mktemp -d /dev/shm/keldarin-bench.XXXXXX)" no
+fi
+echo
+if [[ $(id -u) == 0 ]] && command -v mkfs.xfs >/dev/null; then
+    mount_xfs "$work/xfs" 1
+    bench "XFS with reflink (loop device on ext4)" "$work/xfs" yes
+    mount_xfs "$work/xfs-plain" 0
+    bench_unshared "$work/xfs-plain"
+else
+    echo "XFS: skipped; making one on a loop device needs root and mkfs.xfs (xfsprogs)"
+fi

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "InputResult.h"
+#include "PendingReplace.h"
+
+#include <cstddef>
+#include <deque>
+#include <functional>
+#include <optional>
+
+// The results of a run in input order, each held back while its output's flush is pending and
+// handed on once the output has its name. A few outputs at a time are pending, bounded by count
+// and bytes, so that the storage writes the earlier ones while later ones are prepared and no
+// flush is waited for in a row with the next; an output still gets its name only after its own
+// flush has returned.
+class FlushWindow {
+public:
+    using Ready = std::function<void(const InputResult&)>;
+    explicit FlushWindow(Ready ready) : m_ready(std::move(ready)) {}
+    ~FlushWindow() = default; // what is still pending is dropped: its temporary goes
+
+    // Finishes the oldest outputs until one more of this many bytes fits.
+    void MakeRoom(std::size_t bytes);
+    void Add(InputResult result, std::optional<PendingReplace> pending, std::size_t bytes);
+    void Drain();
+
+private:
+    struct Entry {
+        InputResult result;
+        std::optional<PendingReplace> pending;
+        std::size_t bytes;
+    };
+    void HandOnOldest();
+    void HandOnReady();
+
+    Ready m_ready;
+    std::deque<Entry> m_entries;
+    std::size_t m_pendingCount = 0;
+    std::size_t m_pendingBytes = 0;
+};

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// A replace whose bytes are all in a temporary in the target's folder, on their way to the
+// storage, but which does not have the target's name yet (DurableReplace::Begin). Finish waits
+// until they are on the storage and only then gives them the name; dropped unfinished, the
+// temporary goes and the target stays as it was. Holds one open file.
+class PendingReplace {
+public:
+    PendingReplace(PendingReplace&& other) noexcept;
+    PendingReplace& operator=(PendingReplace&&) = delete;
+    PendingReplace(const PendingReplace&) = delete;
+    PendingReplace& operator=(const PendingReplace&) = delete;
+    ~PendingReplace();
+
+    // Throws FileError; the temporary is gone then and the target as it was.
+    void Finish();
+    const std::string& Target() const { return m_target; }
+
+private:
+    friend class DurableReplace;
+    PendingReplace(std::intptr_t handle, std::string target, std::string named)
+        : m_handle(handle), m_target(std::move(target)), m_named(std::move(named)) {}
+    void Discard() noexcept;
+
+    std::intptr_t m_handle; // a descriptor on POSIX, a HANDLE on Windows
+    std::string m_target;
+    std::string m_named; // the temporary's name, while it has one
+};
