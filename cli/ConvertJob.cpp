@@ -1,6 +1,7 @@
 #include "ConvertJob.h"
 
 #include "DurableReplace.h"
+#include "FileError.h"
 #include "Messages.h"
 #include "OutputPath.h"
 #include "Sha256.h"
@@ -51,19 +52,31 @@ InputResult ConvertJob::Run(const std::string& input, std::optional<PendingRepla
 
 void ConvertJob::Convert(const std::string& input, InputResult& result,
                          std::optional<PendingReplace>& pending) {
-    ImagePartReader::Load(input, m_image, result.facts);
-    if (m_options.target == result.facts->variant) {
+    // Only a hash needs the output's bytes in memory. Otherwise the image part after the
+    // boot-loader area is left to the file system to share or copy, and --verify compares
+    // with the input itself.
+    const bool inMemory = m_options.checksum || m_options.json || m_options.checksumFile;
+    if (inMemory) {
+        ImagePartReader::Load(input, m_image, result.facts);
+    } else {
+        result.facts = ImagePartReader::Inspect(input);
+        if (result.facts->kind == ImageLayout::ImageKind::Rejected)
+            throw FileError::WrongLength(input, result.facts->length);
+    }
+    const ImageFacts& facts = *result.facts;
+    if (m_options.target == facts.variant) {
         result.skipped = true;
         return;
     }
-    const Variant target = TargetOf(result.facts->variant);
+    const Variant target = TargetOf(facts.variant);
     result.bootLoader = m_bootLoaders.PathOf(target);
     result.output = OutputPathFor(input, target, m_options.outputDir).string();
     const std::vector<unsigned char>& bootLoader = m_bootLoaders.Of(target);
 
     const std::filesystem::path output = result.output;
     CheckOutputIsFree(output);
-    std::copy(bootLoader.begin(), bootLoader.end(), m_image.begin());
+    if (inMemory)
+        std::copy(bootLoader.begin(), bootLoader.end(), m_image.begin());
     m_outputs.push_back(output);
     if (m_options.dryRun) {
         DurableReplace::Check(result.output);
@@ -71,16 +84,18 @@ void ConvertJob::Convert(const std::string& input, InputResult& result,
         DurableReplace::Options replace;
         replace.verify = m_options.verify;
         replace.permissionsFrom = input;
-        // A bare image's part after the boot-loader area is the output's, at the same offset.
-        if (result.facts->kind == ImageLayout::ImageKind::Bare)
-            replace.sharedTail = {input, result.facts->version, ImageLayout::kBootLoaderLength,
-                                  ImageLayout::kBootLoaderLength};
-        pending.emplace(
-            DurableReplace::Begin(result.output, m_image.data(), m_image.size(), replace));
+        replace.tail = {input, facts.version,
+                        ImageLayout::ImagePartOffset(facts.kind) + ImageLayout::kBootLoaderLength,
+                        ImageLayout::kBootLoaderLength,
+                        ImageLayout::ImagePartBytesInFile(facts.kind) -
+                            ImageLayout::kBootLoaderLength};
+        pending.emplace(DurableReplace::Begin(result.output,
+                                              inMemory ? m_image.data() : bootLoader.data(),
+                                              ImageLayout::kImagePartLength, replace));
         result.verified = m_options.verify;
     }
     // From the very buffer that was written: no output is read a second time for it.
-    if (m_options.checksum || m_options.json || m_options.checksumFile)
+    if (inMemory)
         result.sha256 = Sha256::HexOf(m_image.data(), m_image.size());
 }
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <random>
+#include <vector>
 
 namespace {
 
@@ -12,6 +13,8 @@ namespace {
 constexpr char kPrefix[] = ".kdn";
 constexpr char kSuffix[] = ".tmp";
 constexpr std::size_t kDigits = 8;
+// Big enough that the system calls cost little, small enough to leave memory flat.
+constexpr std::size_t kCopyChunk = 1u << 20;
 constexpr std::size_t kPrefixLength = sizeof kPrefix - 1;
 constexpr std::size_t kSuffixLength = sizeof kSuffix - 1;
 
@@ -30,6 +33,51 @@ std::string Hex(std::uint64_t value) {
 void DurableReplace::Write(const std::string& target, const unsigned char* bytes, std::size_t size,
                            const Options& options) {
     Begin(target, bytes, size, options).Finish();
+}
+
+void DurableReplace::CopyTailThroughMemory(File& source, const Options::Tail& tail,
+                                           std::size_t skip, const Put& put) {
+    std::vector<unsigned char> chunk(kCopyChunk);
+    for (std::size_t done = skip; done < tail.length;) {
+        const std::size_t want = std::min(chunk.size(), tail.length - done);
+        const std::size_t got = source.ReadAt(tail.sourceAt + done, chunk.data(), want);
+        if (got != want)
+            throw FileError::ChangedSinceRead(source.Path());
+        put(chunk.data(), got);
+        done += got;
+    }
+    CheckUnchanged(source, tail);
+}
+
+void DurableReplace::CheckUnchanged(const File& source, const Options::Tail& tail) {
+    // A write since the source was read, during the copy too, shows in its version.
+    if (!(source.CurrentVersion() == tail.version))
+        throw FileError::ChangedSinceRead(source.Path());
+}
+
+void DurableReplace::ExpectedChunk(const unsigned char* bytes, const Options::Tail* tail,
+                                   File* source, std::uint64_t at, unsigned char* out,
+                                   std::size_t n) {
+    const std::uint64_t inMemory = tail ? tail->from : at + n;
+    const std::uint64_t tailEnd = tail ? tail->from + tail->length : at + n;
+    for (std::uint64_t i = at; i < at + n;) {
+        const std::size_t offset = static_cast<std::size_t>(i - at);
+        if (i < inMemory) {
+            const std::size_t piece = static_cast<std::size_t>(std::min(inMemory, at + n) - i);
+            std::copy_n(bytes + i, piece, out + offset);
+            i += piece;
+        } else if (i < tailEnd) {
+            const std::size_t piece = static_cast<std::size_t>(std::min(tailEnd, at + n) - i);
+            const std::size_t got =
+                source->ReadAt(tail->sourceAt + (i - tail->from), out + offset, piece);
+            if (got != piece)
+                throw FileError::ChangedSinceRead(source->Path());
+            i += piece;
+        } else {
+            std::fill(out + offset, out + n, 0x00);
+            i = at + n;
+        }
+    }
 }
 
 std::size_t DurableReplace::TemporaryNameLength() {

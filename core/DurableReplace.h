@@ -4,6 +4,7 @@
 #include "PendingReplace.h"
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -23,17 +24,19 @@ public:
         // POSIX: a new target takes this file's permission bits, less the umask, as cp does;
         // a replaced target keeps its own. Empty: 0666 less the umask.
         std::string permissionsFrom;
-        // The bytes from `from` to the end are the bytes of the file `source` from `sourceAt` on,
-        // as it was at `version`: where the file system can, the temporary shares that file's
-        // blocks instead of a copy. A source that changed since, or a file system that
-        // refuses, gets the bytes written as usual.
-        struct SharedTail {
+        // The bytes from `from` on are not taken from memory but from the file `source`, from
+        // `sourceAt` on, as it was at `version`: `length` of them, then zeros up to the size.
+        // Where the file system can, the target shares that file's blocks; elsewhere they are
+        // copied, by the kernel where it can. A source that has changed since is
+        // FileError::ChangedWhileRead, and verify compares with the source.
+        struct Tail {
             std::string source;
             File::Version version;
             std::uint64_t sourceAt = 0;
             std::size_t from = 0;
+            std::size_t length = 0;
         };
-        std::optional<SharedTail> sharedTail;
+        std::optional<Tail> tail;
     };
 
     // At most this many replaces may be pending at once: the signal handler's room for their
@@ -48,10 +51,10 @@ public:
     static void Write(const std::string& target, const unsigned char* bytes, std::size_t size,
                       const Options& options);
 
-    // Writes the bytes to a temporary and starts their way to the storage without waiting for
-    // it, so that a caller can prepare the next file meanwhile; with verify, they are flushed
-    // and read back here. Throws FileError; with verify, a difference read back is
-    // FileError::VerificationFailed.
+    // Writes the bytes (only the first options.tail->from of them with a tail) to a temporary and
+    // starts their way to the storage without waiting for it, so that a caller can prepare the next
+    // file meanwhile; with verify, they are flushed and read back here. Throws FileError; with
+    // verify, a difference read back is FileError::VerificationFailed.
     static PendingReplace Begin(const std::string& target, const unsigned char* bytes,
                                 std::size_t size, const Options& options);
 
@@ -70,8 +73,21 @@ public:
     static void VerifyChunk(const std::string& target, const unsigned char* expected,
                             const unsigned char* readBack, std::size_t want, std::size_t got,
                             std::size_t at);
+    // What the target is meant to hold at offset at, n bytes; source is the tail's, if any.
+    static void ExpectedChunk(const unsigned char* bytes, const Options::Tail* tail, File* source,
+                              std::uint64_t at, unsigned char* out, std::size_t n);
 
 private:
+    // The tail into the temporary behind handle, which holds the bytes before it; one side
+    // per system.
+    static void WriteTail(std::intptr_t handle, const Options::Tail& tail,
+                          const std::string& target);
+    using Put = std::function<void(const unsigned char* bytes, std::size_t size)>;
+    // The tail's bytes from skip on, in pieces through one small buffer, for a file system that
+    // neither shares nor copies by itself; then the source must still be as it was read.
+    static void CopyTailThroughMemory(File& source, const Options::Tail& tail, std::size_t skip,
+                                      const Put& put);
+    static void CheckUnchanged(const File& source, const Options::Tail& tail);
     // The pattern as a wildcard for a folder search.
     static std::string TemporaryGlob();
     static void RemoveStaleTemporaries(const std::string& folder);

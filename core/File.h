@@ -38,6 +38,7 @@ public:
     const std::string& Path() const { return m_path; }
 
 private:
+    friend class DurableReplace; // shares or copies a file's blocks by its handle
     File(std::intptr_t handle, std::string path) : m_handle(handle), m_path(std::move(path)) {}
 
     std::intptr_t m_handle; // a descriptor on POSIX, a HANDLE on Windows

@@ -59,6 +59,12 @@ FileError FileError::ChangedWhileRead(const std::string& path, std::uint64_t exp
                      Message(Action::Read, path, reason));
 }
 
+FileError FileError::ChangedSinceRead(const std::string& path) {
+    const std::string reason = "changed while being converted";
+    return FileError(Action::Read, path, Cause::ChangedWhileRead, 0, reason,
+                     Message(Action::Read, path, reason));
+}
+
 FileError FileError::VerificationFailed(const std::string& path, const std::string& reason) {
     return FileError(Action::Write, path, Cause::VerificationFailed, 0, reason, reason);
 }

@@ -14,7 +14,7 @@ public:
         System,            // the system refused; SystemCode() says why
         NotARegularFile,   // a folder, FIFO, device or socket where a file's bytes were wanted
         WrongLength,       // a length that no image has
-        ChangedWhileRead,  // the length differs from the one the file had when it was chosen
+        ChangedWhileRead,  // another length than when it was chosen, or written to meanwhile
         VerificationFailed // what was read back is not what was written
     };
 
@@ -26,6 +26,8 @@ public:
     static FileError ChangedWhileRead(const std::string& path, std::uint64_t expected,
                                       std::uint64_t got);
     // reason says where the bytes read back differ; what() is the reason alone.
+    // The file was written to after it was read, while its bytes were still being taken.
+    static FileError ChangedSinceRead(const std::string& path);
     static FileError VerificationFailed(const std::string& path, const std::string& reason);
 
     Action GetAction() const { return m_action; }

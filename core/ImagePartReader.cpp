@@ -17,8 +17,9 @@ ImageFacts ImagePartReader::Inspect(const std::string& path) {
     unsigned char header[ImageLayout::kHeaderLength] = {};
     const std::size_t got =
         file.ReadAt(ImageLayout::ImagePartOffset(facts.kind), header, sizeof header);
+    facts.version = file.CurrentVersion();
     if (got != sizeof header)
-        throw FileError::ChangedWhileRead(path, facts.length, file.Length());
+        throw FileError::ChangedWhileRead(path, facts.length, facts.version.length);
     facts.variant = ImageLayout::DetectVariant(header);
     return facts;
 }
@@ -27,7 +28,8 @@ void ImagePartReader::Load(const std::string& path, Buffer& part, std::optional<
                            std::optional<std::uint64_t> expectedLength) {
     File file = File::OpenForReading(path);
     ImageFacts& facts = known.emplace();
-    facts.length = file.Length();
+    const File::Version before = file.CurrentVersion();
+    facts.length = before.length;
     facts.kind = ImageLayout::ClassifyLength(facts.length);
     if (expectedLength && *expectedLength != facts.length)
         throw FileError::ChangedWhileRead(path, *expectedLength, facts.length);
@@ -42,6 +44,9 @@ void ImagePartReader::Load(const std::string& path, Buffer& part, std::optional<
     facts.version = file.CurrentVersion();
     if (got != inFile || facts.version.length != facts.length)
         throw FileError::ChangedWhileRead(path, facts.length, facts.version.length);
+    // Bytes of two moments would be converted, and hashed, as one image.
+    if (!(facts.version == before))
+        throw FileError::ChangedSinceRead(path);
     std::fill(part.begin() + static_cast<std::ptrdiff_t>(inFile), part.end(), 0x00);
     facts.variant = ImageLayout::DetectVariant(part.data());
 }

@@ -13,7 +13,7 @@ struct ImageFacts {
     std::uint64_t length = 0;
     ImageLayout::ImageKind kind = ImageLayout::ImageKind::Rejected;
     Variant variant = Variant::k1x; // only for an accepted kind
-    File::Version version;          // as the file was once Load had read it
+    File::Version version;          // as the file was once its bytes were read
 };
 
 // Reads image files: the image part from its offset, the variant from its signature. Only

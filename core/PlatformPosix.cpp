@@ -12,6 +12,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <optional>
 #include <stdexcept>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -73,10 +74,12 @@ std::string FolderForOpen(const std::string& folder) {
     return folder.empty() ? std::string(".") : folder;
 }
 
-void WriteAll(int fd, const unsigned char* bytes, std::size_t size, const std::string& shownAs) {
+void WriteAllAt(int fd, const unsigned char* bytes, std::size_t size, std::uint64_t offset,
+                const std::string& shownAs) {
     std::size_t done = 0;
     while (done < size) {
-        const ssize_t put = write(fd, bytes + done, std::min(size - done, kMaxChunk));
+        const ssize_t put = pwrite(fd, bytes + done, std::min(size - done, kMaxChunk),
+                                   static_cast<off_t>(offset + done));
         if (put < 0 && errno == EINTR)
             continue;
         if (put < 0)
@@ -285,15 +288,21 @@ mode_t ModeFor(const std::string& target, const std::string& permissionsFrom, bo
     return 0666;
 }
 
-void Verify(int fd, const std::string& target, const unsigned char* bytes, std::size_t size) {
+void Verify(int fd, const std::string& target, const unsigned char* bytes, std::size_t size,
+            const DurableReplace::Options::Tail* tail) {
     // Dropping the cached pages makes the read come from the storage where the system can.
     fdatasync(fd);
     posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
-    std::vector<unsigned char> chunk(kVerifyChunk);
+    std::optional<File> source;
+    if (tail)
+        source.emplace(File::OpenForReading(tail->source));
+    std::vector<unsigned char> chunk(kVerifyChunk), expected(kVerifyChunk);
     for (std::size_t at = 0; at < size; at += kVerifyChunk) {
         const std::size_t want = std::min(kVerifyChunk, size - at);
         const std::size_t got = ReadAllAt(fd, at, chunk.data(), want, target);
-        DurableReplace::VerifyChunk(target, bytes + at, chunk.data(), want, got, at);
+        DurableReplace::ExpectedChunk(bytes, tail, source ? &*source : nullptr, at, expected.data(),
+                                      want);
+        DurableReplace::VerifyChunk(target, expected.data(), chunk.data(), want, got, at);
     }
     unsigned char extra;
     if (ReadAllAt(fd, size, &extra, 1, target) != 0)
@@ -302,26 +311,46 @@ void Verify(int fd, const std::string& target, const unsigned char* bytes, std::
                                                         "nothing was written");
 }
 
-// Shares the source's blocks for the tail of the temporary, which holds its head so far. Only a
-// source still as it was read counts: a write to it before the cloning shows in its version
-// afterwards, one after the cloning is not in the clone.
-bool ShareTail(int fd, const DurableReplace::Options::SharedTail& tail, std::size_t length) {
+// Lets the file system share the source's blocks: all of the tail or nothing.
+bool CloneTail(int fd, int source, const DurableReplace::Options::Tail& tail) {
 #ifdef FICLONERANGE
-    Descriptor source(open(tail.source.c_str(), O_RDONLY | O_CLOEXEC));
-    if (source.Get() < 0)
-        return false;
     file_clone_range range{};
-    range.src_fd = source.Get();
+    range.src_fd = source;
     range.src_offset = tail.sourceAt;
-    range.src_length = length;
+    range.src_length = tail.length;
     range.dest_offset = tail.from;
-    struct stat info;
-    return ioctl(fd, FICLONERANGE, &range) == 0 && fstat(source.Get(), &info) == 0 &&
-           VersionOf(info) == tail.version;
+    return ioctl(fd, FICLONERANGE, &range) == 0;
 #else
-    (void)fd, (void)tail, (void)length;
+    (void)fd, (void)source, (void)tail;
     return false;
 #endif
+}
+
+// Lets the kernel copy the tail without a round trip through this process; returns how much
+// it copied before it declined, if it did.
+std::size_t CopyTailInKernel(int fd, int source, const DurableReplace::Options::Tail& tail,
+                             const std::string& target) {
+    std::size_t done = 0;
+#ifdef __linux__
+    while (done < tail.length) {
+        loff_t in = static_cast<loff_t>(tail.sourceAt + done);
+        loff_t out = static_cast<loff_t>(tail.from + done);
+        const ssize_t copied = copy_file_range(source, &in, fd, &out, tail.length - done, 0);
+        if (copied < 0 && errno == EINTR)
+            continue;
+        if (copied < 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS ||
+                           errno == EOPNOTSUPP || errno == EBADF))
+            break;
+        if (copied < 0)
+            Fail(Action::Write, target);
+        if (copied == 0)
+            throw FileError::ChangedSinceRead(tail.source);
+        done += static_cast<std::size_t>(copied);
+    }
+#else
+    (void)fd, (void)source, (void)tail, (void)target;
+#endif
+    return done;
 }
 
 } // namespace
@@ -344,17 +373,32 @@ PendingReplace DurableReplace::Begin(const std::string& target, const unsigned c
     // A replaced file keeps its bits exactly; the umask applies only to new files.
     if (keepExisting && fchmod(fd, mode) != 0)
         Fail(Action::Create, target);
-    const std::size_t written = options.sharedTail ? options.sharedTail->from : size;
-    WriteAll(fd, bytes, written, target);
-    if (written < size && !ShareTail(fd, *options.sharedTail, size - written))
-        WriteAll(fd, bytes + written, size - written, target);
+    WriteAllAt(fd, bytes, options.tail ? options.tail->from : size, 0, target);
+    if (options.tail) {
+        WriteTail(fd, *options.tail, target);
+        if (ftruncate(fd, static_cast<off_t>(size)) != 0) // the zeros after the tail
+            Fail(Action::Write, target);
+    }
     if (options.verify)
-        Verify(fd, target, bytes, size);
+        Verify(fd, target, bytes, size, options.tail ? &*options.tail : nullptr);
 #ifdef SYNC_FILE_RANGE_WRITE
     // Starts the write-out without waiting for it: Finish's flush then finds it done or under way.
     sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
 #endif
     return pending;
+}
+
+void DurableReplace::WriteTail(std::intptr_t handle, const Options::Tail& tail,
+                               const std::string& target) {
+    const int fd = static_cast<int>(handle);
+    File source = File::OpenForReading(tail.source);
+    const int in = static_cast<int>(source.m_handle);
+    std::size_t done =
+        CloneTail(fd, in, tail) ? tail.length : CopyTailInKernel(fd, in, tail, target);
+    CopyTailThroughMemory(source, tail, done, [&](const unsigned char* bytes, std::size_t size) {
+        WriteAllAt(fd, bytes, size, tail.from + done, target);
+        done += size;
+    });
 }
 
 PendingReplace::PendingReplace(PendingReplace&& other) noexcept

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <mbstring.h>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -64,6 +65,21 @@ std::size_t ReadAllAt(HANDLE handle, std::uint64_t offset, unsigned char* buffer
         done += got;
     }
     return done;
+}
+
+// At the file's current position.
+void WriteAll(HANDLE file, const unsigned char* bytes, std::size_t size,
+              const std::string& target) {
+    std::size_t done = 0;
+    while (done < size) {
+        DWORD put = 0;
+        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(size - done, kMaxChunk));
+        if (!::WriteFile(file, bytes + done, want, &put, nullptr))
+            Fail(Action::Write, target);
+        if (put == 0)
+            Fail(Action::Write, target, ERROR_DISK_FULL);
+        done += put;
+    }
 }
 
 } // namespace
@@ -179,30 +195,41 @@ PendingReplace DurableReplace::Begin(const std::string& target, const unsigned c
     }
     if (created == INVALID_HANDLE_VALUE)
         Fail(Action::Create, target, ERROR_FILE_EXISTS);
-    // From here on the pending replace removes the temporary should anything fail. The file
-    // system here shares no blocks, so a shared tail is written like the rest.
+    // From here on the pending replace removes the temporary should anything fail.
     PendingReplace pending(reinterpret_cast<std::intptr_t>(created), target, temporary);
-    std::size_t done = 0;
-    while (done < size) {
-        DWORD put = 0;
-        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(size - done, kMaxChunk));
-        if (!::WriteFile(created, bytes + done, want, &put, nullptr))
+    WriteAll(created, bytes, options.tail ? options.tail->from : size, target);
+    if (options.tail) {
+        WriteTail(reinterpret_cast<std::intptr_t>(created), *options.tail, target);
+        LARGE_INTEGER end; // the zeros after the tail
+        end.QuadPart = static_cast<LONGLONG>(size);
+        if (!::SetFilePointerEx(created, end, nullptr, FILE_BEGIN) || !::SetEndOfFile(created))
             Fail(Action::Write, target);
-        if (put == 0)
-            Fail(Action::Write, target, ERROR_DISK_FULL);
-        done += put;
     }
     if (options.verify) {
         if (!::FlushFileBuffers(created))
             Fail(Action::Write, target);
-        std::vector<unsigned char> chunk(kVerifyChunk);
+        std::optional<File> source;
+        if (options.tail)
+            source.emplace(File::OpenForReading(options.tail->source));
+        const Options::Tail* tail = options.tail ? &*options.tail : nullptr;
+        std::vector<unsigned char> chunk(kVerifyChunk), expected(kVerifyChunk);
         for (std::size_t at = 0; at < size; at += kVerifyChunk) {
             const std::size_t want = std::min(kVerifyChunk, size - at);
             const std::size_t got = ReadAllAt(created, at, chunk.data(), want, target);
-            VerifyChunk(target, bytes + at, chunk.data(), want, got, at);
+            ExpectedChunk(bytes, tail, source ? &*source : nullptr, at, expected.data(), want);
+            VerifyChunk(target, expected.data(), chunk.data(), want, got, at);
         }
     }
     return pending;
+}
+
+// The file systems here share no blocks, and the system offers no copy of a part of a file.
+void DurableReplace::WriteTail(std::intptr_t handle, const Options::Tail& tail,
+                               const std::string& target) {
+    File source = File::OpenForReading(tail.source);
+    CopyTailThroughMemory(source, tail, 0, [&](const unsigned char* bytes, std::size_t size) {
+        WriteAll(AsHandle(handle), bytes, size, target);
+    });
 }
 
 PendingReplace::PendingReplace(PendingReplace&& other) noexcept

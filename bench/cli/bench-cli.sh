@@ -49,7 +49,7 @@ check_outputs() { # input folder, output folder, images...
     for image in "$@"; do
         part=0
         (($(stat -c %s "$in/$image") == bare)) || part=$((0x20001))
-        if [[ "$(dd if="$in/$image" bs=1 skip=$((part + 8)) count=3 status=none)" == tux ]]; then
+        if [[ "$(dd if="$in/$image" bs=1 skip=$((part + 8)) count=3 status=none | tr -d '\0')" == tux ]]; then
             loader=2x.bin tag="(2xImage)"
         else
             loader=1x.bin tag="(1xImage)"

@@ -1,6 +1,7 @@
 // Times the whole clone of a bare and of a full image in Keldarin's real window under Wine, from
 // the click on "Clonen" until the handler has returned with the total meter at 10 and the
-// completion in the log, against a plain file copy of the same image in the same run.
+// completion in the log, against a plain file copy of the same image in the same run, and the
+// flush of that copy to the storage on its own: the share of a clone that waits for the disk.
 #include "TestImages.h"
 #include "WindowDriver.h"
 #include "resource.h"
@@ -31,6 +32,18 @@ double TimeCopy(const std::string& from, const std::string& to) {
     if (!CopyFileA(from.c_str(), to.c_str(), FALSE))
         throw std::runtime_error("CopyFileA failed: " + std::to_string(GetLastError()));
     return Milliseconds(Clock::now() - start);
+}
+
+double TimeFlush(const std::string& path) {
+    const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    const auto start = Clock::now();
+    const BOOL flushed = FlushFileBuffers(file);
+    const double elapsed = Milliseconds(Clock::now() - start);
+    CloseHandle(file);
+    if (!flushed)
+        throw std::runtime_error("FlushFileBuffers failed on " + path);
+    return elapsed;
 }
 
 double TimeClone(HWND main) {
@@ -72,6 +85,7 @@ double TimeMeterMoves() {
 struct Figures {
     double clone;
     double copy;
+    double flush;
 };
 
 Figures Measure(const WindowDriver& driver, HWND main, const TestImages::TempDir& folder,
@@ -82,28 +96,30 @@ Figures Measure(const WindowDriver& driver, HWND main, const TestImages::TempDir
     driver.ChooseFile(main, path);
     if (!WindowDriver::Finished(browse))
         throw std::runtime_error("choosing " + path + " did not finish");
-    std::vector<double> clones, copies;
+    std::vector<double> clones, copies, flushes;
     for (int run = 0; run < kRuns; ++run) {
         clones.push_back(TimeClone(main));
         copies.push_back(TimeCopy(path, (folder / "copy.img").string()));
+        flushes.push_back(TimeFlush((folder / "copy.img").string()));
     }
-    return {Median(clones), Median(copies)};
+    return {Median(clones), Median(copies), Median(flushes)};
 }
 
 void Print(const char* kind, const Figures& figures) {
-    std::printf("%-11s clone %8.1f ms   copy %7.1f ms   ratio %5.1f\n", kind, figures.clone,
-                figures.copy, figures.clone / figures.copy);
+    std::printf("%-11s clone %7.1f ms   copy %6.1f ms   ratio %5.1f   flush of the copy %6.1f ms\n",
+                kind, figures.clone, figures.copy, figures.clone / figures.copy, figures.flush);
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: keldarin_gui_bench KELDARIN_EXE\n");
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: keldarin_gui_bench KELDARIN_EXE [FOLDER]\n");
         return 2;
     }
     try {
-        TestImages::TempDir folder("keldarin-bench");
+        // The start folder, which is also the output folder: under FOLDER if given.
+        TestImages::TempDir folder("keldarin-bench", argc == 3 ? argv[2] : "");
         TestImages::WriteFile(folder / "1x.bin", TestImages::BootLoader(0x20000, 1));
         TestImages::WriteFile(folder / "2x.bin", TestImages::BootLoader(0x20000, 2));
         WindowDriver driver =
@@ -114,7 +130,8 @@ int main(int argc, char** argv) {
         query.requiredChild = IDC_CLONE;
         const HWND main = driver.WaitForWindow(query);
 
-        std::printf("median of %d runs each, Keldarin's window under Wine\n", kRuns);
+        std::printf("median of %d runs each, Keldarin's window under Wine, in %s\n", kRuns,
+                    folder.Path().string().c_str());
         Print("bare image", Measure(driver, main, folder, "bare.img", TestImages::BareImage(true)));
         Print("full image",
               Measure(driver, main, folder, "full.img", TestImages::FullImage(false)));

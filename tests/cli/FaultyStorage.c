@@ -1,6 +1,7 @@
 /* Preloaded into keldarin-cli by the tests to stand for storage the program cannot trust.
- * KELDARIN_FAULTY_WRITES=1: every large write to a regular file stores one byte altered, as a
- * failing disk or a broken network share would; the program's own code runs unchanged.
+ * KELDARIN_FAULTY_WRITES=1: every large write (write, pwrite) to a regular file stores one byte
+ * altered, as a failing disk or a broken network share would; the program's own code runs
+ * unchanged.
  * KELDARIN_OPEN_LOG=FILE: appends the name of every file the program opens, one a line. */
 #define _GNU_SOURCE
 #include <dlfcn.h>
@@ -14,23 +15,32 @@
 
 enum { kLargeWrite = 65536, kAlteredOffset = 0x1234 };
 
-ssize_t write(int fd, const void* buffer, size_t count) {
-    static ssize_t (*realWrite)(int, const void*, size_t);
-    if (!realWrite)
-        realWrite = (ssize_t(*)(int, const void*, size_t))dlsym(RTLD_NEXT, "write");
+/* The bytes a faulty store keeps of a large write to a regular file, else the bytes as they are. */
+static const void* Stored(int fd, const void* buffer, size_t count, unsigned char** altered) {
     struct stat info;
+    *altered = NULL;
     if (count < kLargeWrite || !getenv("KELDARIN_FAULTY_WRITES") || fstat(fd, &info) != 0 ||
-        !S_ISREG(info.st_mode))
-        return realWrite(fd, buffer, count);
-    unsigned char* altered = malloc(count);
-    if (!altered)
-        return realWrite(fd, buffer, count);
-    memcpy(altered, buffer, count);
-    altered[kAlteredOffset] ^= 0x5A;
-    const ssize_t written = realWrite(fd, altered, count);
-    free(altered);
-    return written;
+        !S_ISREG(info.st_mode) || !(*altered = malloc(count)))
+        return buffer;
+    memcpy(*altered, buffer, count);
+    (*altered)[kAlteredOffset] ^= 0x5A;
+    return *altered;
 }
+
+#define FAULTY(name, params, args)                                                            \
+    ssize_t name params {                                                                     \
+        static ssize_t(*real) params;                                                         \
+        if (!real)                                                                            \
+            real = (ssize_t(*) params)dlsym(RTLD_NEXT, #name);                                \
+        unsigned char* altered;                                                               \
+        buffer = Stored(fd, buffer, count, &altered);                                         \
+        const ssize_t written = real args;                                                    \
+        free(altered);                                                                        \
+        return written;                                                                       \
+    }
+FAULTY(write, (int fd, const void* buffer, size_t count), (fd, buffer, count))
+FAULTY(pwrite, (int fd, const void* buffer, size_t count, off_t at), (fd, buffer, count, at))
+FAULTY(pwrite64, (int fd, const void* buffer, size_t count, off64_t at), (fd, buffer, count, at))
 
 static void LogOpen(const char* path) {
     const char* log = getenv("KELDARIN_OPEN_LOG");

@@ -67,10 +67,11 @@ Bytes ExpectedOutput(const Bytes& input, const Bytes& bootLoader) {
     return out;
 }
 
-TempDir::TempDir(const std::string& prefix) {
+TempDir::TempDir(const std::string& prefix, const fs::path& parent) {
     std::random_device random;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        fs::path candidate = fs::temp_directory_path() / (prefix + "-" + std::to_string(random()));
+        fs::path candidate = (parent.empty() ? fs::temp_directory_path() : parent) /
+                             (prefix + "-" + std::to_string(random()));
         if (fs::create_directory(candidate)) {
             m_path = candidate;
             return;

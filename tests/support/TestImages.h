@@ -27,10 +27,12 @@ Bytes ReadFile(const std::filesystem::path& path);
 // followed by the rest of the image part, and 0x00 for the byte a full image cannot supply.
 Bytes ExpectedOutput(const Bytes& input, const Bytes& bootLoader);
 
-// A fresh folder below the system's temporary folder, removed with its content on destruction.
+// A fresh folder below the system's temporary folder (or below parent), removed with its content
+// on destruction.
 class TempDir {
 public:
-    explicit TempDir(const std::string& prefix = "keldarin");
+    explicit TempDir(const std::string& prefix = "keldarin",
+                     const std::filesystem::path& parent = {});
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
