@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 
 // A replace whose bytes are all in a temporary in the target's folder, on their way to the
 // storage, but which does not have the target's name yet (DurableReplace::Begin). Finish waits

@@ -140,12 +140,6 @@ void Forget(const std::string& path) noexcept {
     }
 }
 
-// A temporary of ours, open, locked and with a name in the target's folder.
-struct Temporary {
-    Descriptor fd;
-    std::string path;
-};
-
 // Takes the lock that tells a sweeping run that this temporary is still being written.
 void Lock(int fd, const std::string& shownAs) {
     while (flock(fd, LOCK_EX) != 0)
@@ -365,11 +359,11 @@ PendingReplace DurableReplace::Begin(const std::string& target, const unsigned c
     const mode_t mode = ModeFor(target, options.permissionsFrom, keepExisting);
     std::string named;
     Descriptor opened = OpenTemporary(folder, keepExisting ? 0600 : mode, target, named);
-    if (!named.empty())
-        Remember(named);
     const int fd = opened.Get();
     // From here on the pending replace removes the temporary should anything fail.
     PendingReplace pending(opened.Release(), target, named);
+    if (!named.empty())
+        Remember(named);
     // A replaced file keeps its bits exactly; the umask applies only to new files.
     if (keepExisting && fchmod(fd, mode) != 0)
         Fail(Action::Create, target);
