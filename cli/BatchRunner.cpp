@@ -85,7 +85,6 @@ bool WriteChecksumFile(const std::string& path, const std::string& listing, cons
 
 int BatchRunner::Run() {
     BootLoaderStore bootLoaders(m_options.bootLoaderDir);
-    ConvertJob job(m_options, bootLoaders);
     Reporter reporter(m_options, m_options.inputs.size());
     ImagePartReader::Buffer part;
     std::string listing;
@@ -96,6 +95,7 @@ int BatchRunner::Run() {
         if (result.written)
             listing += ChecksumLine(result);
     });
+    ConvertJob job(m_options, bootLoaders, [&window] { window.Drain(); });
     for (std::size_t i = 0; i < m_options.inputs.size(); ++i) {
         const std::string& input = m_options.inputs[i];
         std::optional<PendingReplace> pending;

@@ -7,10 +7,26 @@
 #include "Sha256.h"
 
 #include <algorithm>
+#include <cctype>
 #include <system_error>
 
-ConvertJob::ConvertJob(const Options& options, BootLoaderStore& bootLoaders)
-    : m_options(options), m_bootLoaders(bootLoaders) {
+namespace {
+
+// Whether a file system that ignores case could take the two for one name. Bytes beyond ASCII
+// count as alike, whichever letters of whichever encoding they are: such a pair only costs a
+// question to the file system.
+bool MayBeOneName(const std::string& a, const std::string& b) {
+    const auto alike = [](unsigned char x, unsigned char y) {
+        return (x >= 0x80 && y >= 0x80) || std::tolower(x) == std::tolower(y);
+    };
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), alike);
+}
+
+} // namespace
+
+ConvertJob::ConvertJob(const Options& options, BootLoaderStore& bootLoaders,
+                       std::function<void()> finishPending)
+    : m_options(options), m_bootLoaders(bootLoaders), m_finishPending(std::move(finishPending)) {
     std::vector<std::string> protectedNames = options.inputs;
     for (Variant variant : {Variant::k1x, Variant::k2x})
         protectedNames.push_back(bootLoaders.PathOf(variant));
@@ -18,7 +34,7 @@ ConvertJob::ConvertJob(const Options& options, BootLoaderStore& bootLoaders)
     for (const std::string& name : protectedNames) {
         try {
             if (!name.empty())
-                m_protected.push_back(FullPath(name));
+                m_protected.Add(FullPath(name));
         } catch (const std::filesystem::filesystem_error&) {
         }
     }
@@ -30,9 +46,9 @@ ConvertJob::ConvertJob(const Options& options, BootLoaderStore& bootLoaders)
 }
 
 bool ConvertJob::IsFileOfTheRun(const std::filesystem::path& path) const {
+    // Called once every output has its name.
     const auto same = [&path](const std::filesystem::path& other) { return SameFile(path, other); };
-    return std::any_of(m_protected.begin(), m_protected.end(), same) ||
-           std::any_of(m_outputs.begin(), m_outputs.end(), same);
+    return m_protected.Contains(path) || std::any_of(m_outputs.begin(), m_outputs.end(), same);
 }
 
 InputResult ConvertJob::Run(const std::string& input, std::optional<PendingReplace>& pending) {
@@ -99,14 +115,19 @@ void ConvertJob::Convert(const std::string& input, InputResult& result,
         result.sha256 = Sha256::HexOf(m_image.data(), m_image.size());
 }
 
-void ConvertJob::CheckOutputIsFree(const std::filesystem::path& output) const {
-    const auto same = [&output](const std::filesystem::path& other) {
-        return SameFile(output, other);
-    };
-    if (std::any_of(m_protected.begin(), m_protected.end(), same))
+void ConvertJob::CheckOutputIsFree(const std::filesystem::path& output) {
+    if (m_protected.Contains(output))
         throw std::runtime_error(Messages::OutputIsAnInput(output.string()));
-    if (std::any_of(m_outputs.begin(), m_outputs.end(), same))
-        throw std::runtime_error(Messages::OutputWrittenEarlier(output.string()));
+    for (const std::filesystem::path& earlier : m_outputs) {
+        if (earlier == output)
+            throw std::runtime_error(Messages::OutputWrittenEarlier(output.string()));
+        // A name that may be the earlier one to the file system is asked once that one is named.
+        if (MayBeOneName(earlier.string(), output.string())) {
+            m_finishPending();
+            if (SameFile(earlier, output))
+                throw std::runtime_error(Messages::OutputWrittenEarlier(output.string()));
+        }
+    }
     if (!m_listing.empty() && SameFile(output, m_listing))
         throw std::runtime_error(Messages::OutputIsTheChecksumFile(output.string()));
 }

@@ -1,21 +1,26 @@
 #include "FlushWindow.h"
 
 #include "DurableReplace.h"
+#include "Platform.h"
+
+#include <set>
+#include <string>
 
 namespace {
 
-// Four images: enough for the storage to have work queued, few enough that the last report
-// does not lag far behind.
-constexpr std::size_t kMaxPendingCount = 4;
-constexpr std::size_t kMaxPendingBytes = 32u << 20;
+// Eight images, or fewer where they are large: enough for the storage to have work queued and
+// for one folder flush to serve several names, few enough that a report does not lag far
+// behind its conversion.
+constexpr std::size_t kMaxPendingCount = 8;
+constexpr std::size_t kMaxPendingBytes = 64u << 20;
 static_assert(kMaxPendingCount <= DurableReplace::kMaxPending);
 
 } // namespace
 
 void FlushWindow::MakeRoom(std::size_t bytes) {
-    while (m_pendingCount > 0 &&
-           (m_pendingCount + 1 > kMaxPendingCount || m_pendingBytes + bytes > kMaxPendingBytes))
-        HandOnOldest();
+    if (m_pendingCount > 0 &&
+        (m_pendingCount + 1 > kMaxPendingCount || m_pendingBytes + bytes > kMaxPendingBytes))
+        Drain();
 }
 
 void FlushWindow::Add(InputResult result, std::optional<PendingReplace> pending,
@@ -29,26 +34,24 @@ void FlushWindow::Add(InputResult result, std::optional<PendingReplace> pending,
 }
 
 void FlushWindow::Drain() {
-    while (!m_entries.empty())
-        HandOnOldest();
-}
-
-void FlushWindow::HandOnOldest() {
-    Entry& entry = m_entries.front();
-    if (entry.pending) {
+    std::set<std::string> folders;
+    for (Entry& entry : m_entries) {
+        if (!entry.pending)
+            continue;
         try {
-            entry.pending->Finish();
+            entry.pending->FinishNamed();
             entry.result.written = true;
+            folders.insert(Platform::FolderOf(entry.pending->Target()));
         } catch (const std::exception& e) {
             entry.result.ok = false;
             entry.result.verified = false;
             entry.result.error = e.what();
         }
-        --m_pendingCount;
-        m_pendingBytes -= entry.bytes;
+        entry.pending.reset();
     }
-    m_ready(entry.result);
-    m_entries.pop_front();
+    for (const std::string& folder : folders)
+        PendingReplace::SyncFolderOf(folder);
+    m_pendingCount = m_pendingBytes = 0;
     HandOnReady();
 }
 

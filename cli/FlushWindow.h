@@ -10,16 +10,17 @@
 
 // The results of a run in input order, each held back while its output's flush is pending and
 // handed on once the output has its name. A few outputs at a time are pending, bounded by count
-// and bytes, so that the storage writes the earlier ones while later ones are prepared and no
-// flush is waited for in a row with the next; an output still gets its name only after its own
-// flush has returned.
+// and bytes, so that the storage writes them while later ones are prepared. When the window is
+// full, they get their names in input order, each only after its own flush has returned, and
+// each folder is flushed once for all the names it got: an output is reported only once its
+// name is on the storage.
 class FlushWindow {
 public:
     using Ready = std::function<void(const InputResult&)>;
     explicit FlushWindow(Ready ready) : m_ready(std::move(ready)) {}
     ~FlushWindow() = default; // what is still pending is dropped: its temporary goes
 
-    // Finishes the oldest outputs until one more of this many bytes fits.
+    // Finishes the pending outputs if one more of this many bytes would not fit.
     void MakeRoom(std::size_t bytes);
     void Add(InputResult result, std::optional<PendingReplace> pending, std::size_t bytes);
     void Drain();
@@ -30,7 +31,6 @@ private:
         std::optional<PendingReplace> pending;
         std::size_t bytes;
     };
-    void HandOnOldest();
     void HandOnReady();
 
     Ready m_ready;

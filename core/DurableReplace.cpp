@@ -37,7 +37,8 @@ void DurableReplace::Write(const std::string& target, const unsigned char* bytes
 
 void DurableReplace::CopyTailThroughMemory(File& source, const Options::Tail& tail,
                                            std::size_t skip, const Put& put) {
-    std::vector<unsigned char> chunk(kCopyChunk);
+    // Only where needed: a shared or kernel-copied tail leaves nothing to copy here.
+    std::vector<unsigned char> chunk(skip < tail.length ? kCopyChunk : 0);
     for (std::size_t done = skip; done < tail.length;) {
         const std::size_t want = std::min(chunk.size(), tail.length - done);
         const std::size_t got = source.ReadAt(tail.sourceAt + done, chunk.data(), want);

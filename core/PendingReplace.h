@@ -18,6 +18,11 @@ public:
 
     // Throws FileError; the temporary is gone then and the target as it was.
     void Finish();
+    // Finish but for the flush of the folder, which makes the new name itself durable: for a
+    // caller that names several outputs in one folder and then flushes it once for them all.
+    void FinishNamed();
+    // Flushes the folder that holds target; where the system has no such flush, nothing.
+    static void SyncFolderOf(const std::string& target) noexcept;
     const std::string& Target() const { return m_target; }
 
 private:

@@ -184,6 +184,14 @@ std::string FolderOf(const std::string& path) {
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
+std::optional<FileIdentity> IdentityOf(const std::string& path) {
+    struct stat info;
+    if (stat(path.c_str(), &info) != 0)
+        return std::nullopt;
+    return FileIdentity{static_cast<std::uint64_t>(info.st_dev),
+                        static_cast<std::uint64_t>(info.st_ino)};
+}
+
 } // namespace Platform
 
 File File::OpenForReading(const std::string& path) {
@@ -413,7 +421,7 @@ void PendingReplace::Discard() noexcept {
         close(static_cast<int>(std::exchange(m_handle, -1)));
 }
 
-void PendingReplace::Finish() {
+void PendingReplace::FinishNamed() {
     const int fd = static_cast<int>(m_handle);
     const std::string folder = Platform::FolderOf(m_target);
     try {
@@ -438,12 +446,16 @@ void PendingReplace::Finish() {
     }
     Forget(m_named);
     m_named.clear();
-    // The rename itself must reach the storage too.
-    Descriptor folderFd(open(FolderForOpen(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (folderFd.Get() >= 0)
-        fsync(folderFd.Get());
     if (close(static_cast<int>(std::exchange(m_handle, -1))) != 0)
         Fail(Action::Write, m_target);
+}
+
+void PendingReplace::SyncFolderOf(const std::string& target) noexcept {
+    // The rename itself must reach the storage too.
+    const std::string folder = FolderForOpen(Platform::FolderOf(target));
+    Descriptor folderFd(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folderFd.Get() >= 0)
+        fsync(folderFd.Get());
 }
 
 void DurableReplace::RemovePendingTemporary() noexcept {

@@ -111,6 +111,19 @@ std::string FolderOf(const std::string& path) {
     return path.substr(0, end);
 }
 
+std::optional<FileIdentity> IdentityOf(const std::string& path) {
+    // No access asked and all sharing allowed: asking never gets in another program's way.
+    // Backup semantics let a folder be asked too.
+    Handle file(::CreateFileA(path.c_str(), 0,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION info;
+    if (file.Get() == INVALID_HANDLE_VALUE || !::GetFileInformationByHandle(file.Get(), &info))
+        return std::nullopt;
+    return FileIdentity{info.dwVolumeSerialNumber,
+                        static_cast<std::uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow};
+}
+
 } // namespace Platform
 
 File File::OpenForReading(const std::string& path) {
@@ -251,7 +264,11 @@ void PendingReplace::Discard() noexcept {
     m_named.clear();
 }
 
-void PendingReplace::Finish() {
+void PendingReplace::SyncFolderOf(const std::string&) noexcept {
+    // The rename was written through already; a folder has no flush of its own here.
+}
+
+void PendingReplace::FinishNamed() {
     try {
         Handle file(AsHandle(
             std::exchange(m_handle, reinterpret_cast<std::intptr_t>(INVALID_HANDLE_VALUE))));

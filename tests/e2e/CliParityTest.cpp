@@ -55,3 +55,25 @@ TEST(CliParity, Bare1xImageGivesTheSameBytesInTheWindowAndOnTheCommandLine) {
 TEST(CliParity, Full2xImageGivesTheSameBytesInTheWindowAndOnTheCommandLine) {
     ExpectSameOutputFromWindowAndCli(TestImages::FullImage(false), "box(1xImage).img");
 }
+
+// Windows takes "Box" and "box" for one name: the second output is refused, not written over the
+// first, even while the first is still on its way to the storage.
+TEST(CliParity, OutputNamesThatDifferOnlyInCaseGiveOneOutputAndAFailure) {
+    TestImages::TempDir dir;
+    const Bytes first = TestImages::BareImage(true, 3),
+                bootLoader = TestImages::BootLoader(0x20000, 7);
+    for (const char* folder : {"a", "b", "out"})
+        std::filesystem::create_directory(dir / folder);
+    TestImages::WriteFile(dir / "a" / "Box.img", first);
+    TestImages::WriteFile(dir / "b" / "box.img", TestImages::BareImage(true, 4));
+    TestImages::WriteFile(dir / "2x.bin", bootLoader);
+    const auto quoted = [](const std::filesystem::path& path) {
+        return " \"" + WindowDriver::WindowsPath(path) + "\"";
+    };
+    EXPECT_EQ(RunCli("convert -q -b" + quoted(dir.Path()) + " -o" + quoted(dir / "out") +
+                     quoted(dir / "a" / "Box.img") + quoted(dir / "b" / "box.img")),
+              1u);
+    EXPECT_EQ(TestImages::ReadFile(dir / "out" / "Box(2xImage).img"),
+              TestImages::ExpectedOutput(first, bootLoader));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "out"), {}), 1);
+}

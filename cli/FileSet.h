@@ -1,0 +1,19 @@
+#pragma once
+
+#include "Platform.h"
+
+#include <filesystem>
+#include <set>
+
+// Files of a run, known by full path and, for those that exist when added, by identity, so that
+// another spelling or a link to one of them is recognised. Each lookup asks the system once,
+// whatever the number of files in the set.
+class FileSet {
+public:
+    void Add(const std::filesystem::path& path);
+    bool Contains(const std::filesystem::path& path) const;
+
+private:
+    std::set<std::filesystem::path> m_paths;
+    std::set<Platform::FileIdentity> m_identities;
+};

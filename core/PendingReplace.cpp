@@ -1,0 +1,6 @@
+#include "PendingReplace.h"
+
+void PendingReplace::Finish() {
+    FinishNamed();
+    SyncFolderOf(m_target);
+}
