@@ -19,10 +19,10 @@ cli="$(realpath "${1:-$root/build/native/cli/keldarin-cli}")"
 work="${2:-$(mktemp -d /var/tmp/keldarin-bench.XXXXXX)}"
 count=64 rounds=5
 bare=$((0x7E0000)) bl=$((0x20000))
-mounts=()
+mounts=() shm=""
 cleanup() {
     for m in "${mounts[@]}"; do umount "$m" 2>/dev/null || true; done
-    rm -rf "$work"
+    rm -rf "$work" ${shm:+"$shm"}
 }
 trap cleanup EXIT
 
@@ -158,7 +158,8 @@ if [[ $(id -u) == 0 ]]; then
     mkdir -p "$work/tmpfs" && mount -t tmpfs -o size=3g tmpfs "$work/tmpfs" && mounts+=("$work/tmpfs")
     bench tmpfs "$work/tmpfs" no
 else
-    bench "tmpfs (/dev/shm)" "$(mktemp -d /dev/shm/keldarin-bench.XXXXXX)" no
+    shm=$(mktemp -d /dev/shm/keldarin-bench.XXXXXX)
+    bench "tmpfs (/dev/shm)" "$shm" no
 fi
 echo
 if [[ $(id -u) == 0 ]] && command -v mkfs.xfs >/dev/null; then
