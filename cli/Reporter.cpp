@@ -1,5 +1,6 @@
 #include "Reporter.h"
 
+#include "Hex.h"
 #include "Messages.h"
 
 #include <cerrno>
@@ -46,22 +47,13 @@ bool IsUtf8(const std::string& text) {
     }
 }
 
-std::string HexBytes(const std::string& text) {
-    std::string hex;
-    for (const char c : text) {
-        char pair[3];
-        std::snprintf(pair, sizeof pair, "%02x", static_cast<unsigned char>(c));
-        hex += pair;
-    }
-    return hex;
-}
-
 // A name as JSON: the text, and where it is not UTF-8 (file names are bytes) also the exact
 // bytes in hex under NAME_hex, so that a script can recover the very file.
 void PutName(nlohmann::json& object, const char* key, const std::string& name) {
     object[key] = name;
     if (!IsUtf8(name))
-        object[std::string(key) + "_hex"] = HexBytes(name);
+        object[std::string(key) + "_hex"] =
+            LowerHex(reinterpret_cast<const unsigned char*>(name.data()), name.size());
 }
 
 } // namespace

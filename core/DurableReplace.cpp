@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <optional>
 #include <random>
 #include <vector>
 
@@ -15,6 +16,8 @@ constexpr char kSuffix[] = ".tmp";
 constexpr std::size_t kDigits = 8;
 // Big enough that the system calls cost little, small enough to leave memory flat.
 constexpr std::size_t kCopyChunk = 1u << 20;
+// Read back in pieces, so that a check needs no second image-sized buffer.
+constexpr std::size_t kVerifyChunk = 1u << 20;
 constexpr std::size_t kPrefixLength = sizeof kPrefix - 1;
 constexpr std::size_t kSuffixLength = sizeof kSuffix - 1;
 
@@ -26,6 +29,47 @@ std::string Hex(std::uint64_t value) {
         value /= 16;
     } while (value);
     return "0x" + text;
+}
+
+// What the target is meant to hold at offset at, n bytes; source is the tail's, if any.
+void ExpectedChunk(const unsigned char* bytes, const DurableReplace::Options::Tail* tail,
+                   File* source, std::uint64_t at, unsigned char* out, std::size_t n) {
+    const std::uint64_t inMemory = tail ? tail->from : at + n;
+    const std::uint64_t tailEnd = tail ? tail->from + tail->length : at + n;
+    for (std::uint64_t i = at; i < at + n;) {
+        const std::size_t offset = static_cast<std::size_t>(i - at);
+        if (i < inMemory) {
+            const std::size_t piece = static_cast<std::size_t>(std::min(inMemory, at + n) - i);
+            std::copy_n(bytes + i, piece, out + offset);
+            i += piece;
+        } else if (i < tailEnd) {
+            const std::size_t piece = static_cast<std::size_t>(std::min(tailEnd, at + n) - i);
+            const std::size_t got =
+                source->ReadAt(tail->sourceAt + (i - tail->from), out + offset, piece);
+            if (got != piece)
+                throw FileError::ChangedSinceRead(source->Path());
+            i += piece;
+        } else {
+            std::fill(out + offset, out + n, 0x00);
+            i = at + n;
+        }
+    }
+}
+
+// Compares what was read back at offset at with the bytes meant to be there.
+void VerifyChunk(const std::string& target, const unsigned char* expected,
+                 const unsigned char* readBack, std::size_t want, std::size_t got, std::size_t at) {
+    const auto differ = std::mismatch(readBack, readBack + got, expected);
+    if (differ.first != readBack + got)
+        throw FileError::VerificationFailed(
+            target, "verification failed: " + target +
+                        " differs from the converted image at offset " +
+                        Hex(at + static_cast<std::size_t>(differ.first - readBack)) +
+                        "; nothing was written");
+    if (got != want)
+        throw FileError::VerificationFailed(target, "verification failed: " + target +
+                                                        " reads back " + std::to_string(at + got) +
+                                                        " bytes too few; nothing was written");
 }
 
 } // namespace
@@ -47,38 +91,9 @@ void DurableReplace::CopyTailThroughMemory(File& source, const Options::Tail& ta
         put(chunk.data(), got);
         done += got;
     }
-    CheckUnchanged(source, tail);
-}
-
-void DurableReplace::CheckUnchanged(const File& source, const Options::Tail& tail) {
     // A write since the source was read, during the copy too, shows in its version.
     if (!(source.CurrentVersion() == tail.version))
         throw FileError::ChangedSinceRead(source.Path());
-}
-
-void DurableReplace::ExpectedChunk(const unsigned char* bytes, const Options::Tail* tail,
-                                   File* source, std::uint64_t at, unsigned char* out,
-                                   std::size_t n) {
-    const std::uint64_t inMemory = tail ? tail->from : at + n;
-    const std::uint64_t tailEnd = tail ? tail->from + tail->length : at + n;
-    for (std::uint64_t i = at; i < at + n;) {
-        const std::size_t offset = static_cast<std::size_t>(i - at);
-        if (i < inMemory) {
-            const std::size_t piece = static_cast<std::size_t>(std::min(inMemory, at + n) - i);
-            std::copy_n(bytes + i, piece, out + offset);
-            i += piece;
-        } else if (i < tailEnd) {
-            const std::size_t piece = static_cast<std::size_t>(std::min(tailEnd, at + n) - i);
-            const std::size_t got =
-                source->ReadAt(tail->sourceAt + (i - tail->from), out + offset, piece);
-            if (got != piece)
-                throw FileError::ChangedSinceRead(source->Path());
-            i += piece;
-        } else {
-            std::fill(out + offset, out + n, 0x00);
-            i = at + n;
-        }
-    }
 }
 
 std::size_t DurableReplace::TemporaryNameLength() {
@@ -108,18 +123,17 @@ std::string DurableReplace::TemporaryGlob() {
     return std::string(kPrefix) + "*" + kSuffix;
 }
 
-void DurableReplace::VerifyChunk(const std::string& target, const unsigned char* expected,
-                                 const unsigned char* readBack, std::size_t want, std::size_t got,
-                                 std::size_t at) {
-    const auto differ = std::mismatch(readBack, readBack + got, expected);
-    if (differ.first != readBack + got)
-        throw FileError::VerificationFailed(
-            target, "verification failed: " + target +
-                        " differs from the converted image at offset " +
-                        Hex(at + static_cast<std::size_t>(differ.first - readBack)) +
-                        "; nothing was written");
-    if (got != want)
-        throw FileError::VerificationFailed(target, "verification failed: " + target +
-                                                        " reads back " + std::to_string(at + got) +
-                                                        " bytes too few; nothing was written");
+void DurableReplace::CompareReadBack(const std::string& target, const unsigned char* bytes,
+                                     std::size_t size, const Options::Tail* tail,
+                                     const ReadBack& readBack) {
+    std::optional<File> source;
+    if (tail)
+        source.emplace(File::OpenForReading(tail->source));
+    std::vector<unsigned char> chunk(kVerifyChunk), expected(kVerifyChunk);
+    for (std::size_t at = 0; at < size; at += kVerifyChunk) {
+        const std::size_t want = std::min(kVerifyChunk, size - at);
+        const std::size_t got = readBack(at, chunk.data(), want);
+        ExpectedChunk(bytes, tail, source ? &*source : nullptr, at, expected.data(), want);
+        VerifyChunk(target, expected.data(), chunk.data(), want, got, at);
+    }
 }

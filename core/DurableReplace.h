@@ -68,14 +68,14 @@ public:
     static std::string NewTemporaryName();
     static std::size_t TemporaryNameLength();
 
-    // For the platform sides: compares what was read back at offset at with the bytes meant
-    // to be there; throws FileError::VerificationFailed.
-    static void VerifyChunk(const std::string& target, const unsigned char* expected,
-                            const unsigned char* readBack, std::size_t want, std::size_t got,
-                            std::size_t at);
-    // What the target is meant to hold at offset at, n bytes; source is the tail's, if any.
-    static void ExpectedChunk(const unsigned char* bytes, const Options::Tail* tail, File* source,
-                              std::uint64_t at, unsigned char* out, std::size_t n);
+    // For the platform sides: reads the target back through readBack (offset, buffer, count;
+    // returns how many came) and compares it with the bytes meant to be there, the tail's from
+    // its source; throws FileError::VerificationFailed.
+    using ReadBack =
+        std::function<std::size_t(std::uint64_t at, unsigned char* buffer, std::size_t count)>;
+    static void CompareReadBack(const std::string& target, const unsigned char* bytes,
+                                std::size_t size, const Options::Tail* tail,
+                                const ReadBack& readBack);
 
 private:
     // The tail into the temporary behind handle, which holds the bytes before it; one side
@@ -84,10 +84,10 @@ private:
                           const std::string& target);
     using Put = std::function<void(const unsigned char* bytes, std::size_t size)>;
     // The tail's bytes from skip on, in pieces through one small buffer, for a file system that
-    // neither shares nor copies by itself; then the source must still be as it was read.
+    // neither shares nor copies by itself; then, however the tail was taken, the source must
+    // still be as it was read.
     static void CopyTailThroughMemory(File& source, const Options::Tail& tail, std::size_t skip,
                                       const Put& put);
-    static void CheckUnchanged(const File& source, const Options::Tail& tail);
     // The pattern as a wildcard for a folder search.
     static std::string TemporaryGlob();
     static void RemoveStaleTemporaries(const std::string& folder);

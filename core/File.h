@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -12,13 +14,11 @@ public:
     // Which file a path names and how far its bytes have got: any write to the file, or another
     // file taking its name, gives another version.
     struct Version {
-        std::uint64_t volume = 0;
-        std::uint64_t index = 0;
+        Platform::FileIdentity identity;
         std::uint64_t length = 0;
         std::int64_t changed = 0; // the system's own count of when the file last changed
         bool operator==(const Version& other) const {
-            return volume == other.volume && index == other.index && length == other.length &&
-                   changed == other.changed;
+            return identity == other.identity && length == other.length && changed == other.changed;
         }
     };
 

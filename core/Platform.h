@@ -22,6 +22,9 @@ struct FileIdentity {
     bool operator<(const FileIdentity& other) const {
         return std::tie(volume, index) < std::tie(other.volume, other.index);
     }
+    bool operator==(const FileIdentity& other) const {
+        return volume == other.volume && index == other.index;
+    }
 };
 // Nothing for a path that names nothing.
 std::optional<FileIdentity> IdentityOf(const std::string& path);

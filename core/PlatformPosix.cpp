@@ -30,8 +30,6 @@ namespace {
 
 // One system call moves at most this much; a short count is simply continued.
 constexpr std::size_t kMaxChunk = 1u << 30;
-// Read back in pieces, so that a check needs no second image-sized buffer.
-constexpr std::size_t kVerifyChunk = 1u << 20;
 constexpr int kTemporaryNameAttempts = 100;
 
 [[noreturn]] void Fail(Action action, const std::string& path, int code = errno) {
@@ -160,11 +158,14 @@ bool LinkUnnamed(int fd, const std::string& path) {
     return false;
 }
 
+Platform::FileIdentity IdentityIn(const struct stat& info) {
+    return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+}
+
 // The change time, not the modification time: a program can set the latter back.
 File::Version VersionOf(const struct stat& info) {
     File::Version version;
-    version.volume = static_cast<std::uint64_t>(info.st_dev);
-    version.index = static_cast<std::uint64_t>(info.st_ino);
+    version.identity = IdentityIn(info);
     version.length = static_cast<std::uint64_t>(info.st_size);
     version.changed =
         static_cast<std::int64_t>(info.st_ctim.tv_sec) * 1000000000 + info.st_ctim.tv_nsec;
@@ -188,8 +189,7 @@ std::optional<FileIdentity> IdentityOf(const std::string& path) {
     struct stat info;
     if (stat(path.c_str(), &info) != 0)
         return std::nullopt;
-    return FileIdentity{static_cast<std::uint64_t>(info.st_dev),
-                        static_cast<std::uint64_t>(info.st_ino)};
+    return IdentityIn(info);
 }
 
 } // namespace Platform
@@ -295,17 +295,10 @@ void Verify(int fd, const std::string& target, const unsigned char* bytes, std::
     // Dropping the cached pages makes the read come from the storage where the system can.
     fdatasync(fd);
     posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
-    std::optional<File> source;
-    if (tail)
-        source.emplace(File::OpenForReading(tail->source));
-    std::vector<unsigned char> chunk(kVerifyChunk), expected(kVerifyChunk);
-    for (std::size_t at = 0; at < size; at += kVerifyChunk) {
-        const std::size_t want = std::min(kVerifyChunk, size - at);
-        const std::size_t got = ReadAllAt(fd, at, chunk.data(), want, target);
-        DurableReplace::ExpectedChunk(bytes, tail, source ? &*source : nullptr, at, expected.data(),
-                                      want);
-        DurableReplace::VerifyChunk(target, expected.data(), chunk.data(), want, got, at);
-    }
+    DurableReplace::CompareReadBack(target, bytes, size, tail,
+                                    [&](std::uint64_t at, unsigned char* buffer, std::size_t n) {
+                                        return ReadAllAt(fd, at, buffer, n, target);
+                                    });
     unsigned char extra;
     if (ReadAllAt(fd, size, &extra, 1, target) != 0)
         throw FileError::VerificationFailed(target, "verification failed: " + target +

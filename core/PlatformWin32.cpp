@@ -17,7 +17,6 @@ using Action = FileError::Action;
 namespace {
 
 constexpr DWORD kMaxChunk = 1u << 30;
-constexpr std::size_t kVerifyChunk = 1u << 20;
 constexpr int kTemporaryNameAttempts = 100;
 
 [[noreturn]] void Fail(Action action, const std::string& path, DWORD code = ::GetLastError()) {
@@ -82,6 +81,14 @@ void WriteAll(HANDLE file, const unsigned char* bytes, std::size_t size,
     }
 }
 
+std::uint64_t Join(DWORD high, DWORD low) {
+    return static_cast<std::uint64_t>(high) << 32 | low;
+}
+
+Platform::FileIdentity IdentityIn(const BY_HANDLE_FILE_INFORMATION& info) {
+    return {info.dwVolumeSerialNumber, Join(info.nFileIndexHigh, info.nFileIndexLow)};
+}
+
 } // namespace
 
 namespace Platform {
@@ -120,8 +127,7 @@ std::optional<FileIdentity> IdentityOf(const std::string& path) {
     BY_HANDLE_FILE_INFORMATION info;
     if (file.Get() == INVALID_HANDLE_VALUE || !::GetFileInformationByHandle(file.Get(), &info))
         return std::nullopt;
-    return FileIdentity{info.dwVolumeSerialNumber,
-                        static_cast<std::uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow};
+    return IdentityIn(info);
 }
 
 } // namespace Platform
@@ -157,15 +163,11 @@ File::Version File::CurrentVersion() const {
     BY_HANDLE_FILE_INFORMATION info;
     if (!::GetFileInformationByHandle(AsHandle(m_handle), &info))
         Fail(Action::Read, m_path);
-    const auto join = [](DWORD high, DWORD low) {
-        return static_cast<std::uint64_t>(high) << 32 | low;
-    };
     Version version;
-    version.volume = info.dwVolumeSerialNumber;
-    version.index = join(info.nFileIndexHigh, info.nFileIndexLow);
-    version.length = join(info.nFileSizeHigh, info.nFileSizeLow);
+    version.identity = IdentityIn(info);
+    version.length = Join(info.nFileSizeHigh, info.nFileSizeLow);
     version.changed = static_cast<std::int64_t>(
-        join(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime));
+        Join(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime));
     return version;
 }
 
@@ -221,17 +223,10 @@ PendingReplace DurableReplace::Begin(const std::string& target, const unsigned c
     if (options.verify) {
         if (!::FlushFileBuffers(created))
             Fail(Action::Write, target);
-        std::optional<File> source;
-        if (options.tail)
-            source.emplace(File::OpenForReading(options.tail->source));
-        const Options::Tail* tail = options.tail ? &*options.tail : nullptr;
-        std::vector<unsigned char> chunk(kVerifyChunk), expected(kVerifyChunk);
-        for (std::size_t at = 0; at < size; at += kVerifyChunk) {
-            const std::size_t want = std::min(kVerifyChunk, size - at);
-            const std::size_t got = ReadAllAt(created, at, chunk.data(), want, target);
-            ExpectedChunk(bytes, tail, source ? &*source : nullptr, at, expected.data(), want);
-            VerifyChunk(target, expected.data(), chunk.data(), want, got, at);
-        }
+        CompareReadBack(target, bytes, size, options.tail ? &*options.tail : nullptr,
+                        [&](std::uint64_t at, unsigned char* buffer, std::size_t n) {
+                            return ReadAllAt(created, at, buffer, n, target);
+                        });
     }
     return pending;
 }

@@ -30,6 +30,11 @@ DWORD RunCli(const std::string& arguments) {
     return exitCode;
 }
 
+// A path as one argument of a command line, with a leading space.
+std::string Quoted(const std::filesystem::path& path) {
+    return " \"" + WindowDriver::WindowsPath(path) + "\"";
+}
+
 void ExpectSameOutputFromWindowAndCli(const Bytes& input, const std::string& outputName) {
     KeldarinSession session;
     const auto& start = session.StartDir().Path();
@@ -38,10 +43,8 @@ void ExpectSameOutputFromWindowAndCli(const Bytes& input, const std::string& out
     const Bytes fromWindow = TestImages::ReadFile(start / outputName);
 
     TestImages::TempDir cliOutput;
-    const std::string quote = "\"";
-    ASSERT_EQ(RunCli("convert -q -b " + quote + WindowDriver::WindowsPath(start) + quote + " -o " +
-                     quote + WindowDriver::WindowsPath(cliOutput.Path()) + quote + " " + quote +
-                     WindowDriver::WindowsPath(start / "box.img") + quote),
+    ASSERT_EQ(RunCli("convert -q -b" + Quoted(start) + " -o" + Quoted(cliOutput.Path()) +
+                     Quoted(start / "box.img")),
               0u);
     EXPECT_EQ(TestImages::ReadFile(cliOutput / outputName), fromWindow);
 }
@@ -67,11 +70,8 @@ TEST(CliParity, OutputNamesThatDifferOnlyInCaseGiveOneOutputAndAFailure) {
     TestImages::WriteFile(dir / "a" / "Box.img", first);
     TestImages::WriteFile(dir / "b" / "box.img", TestImages::BareImage(true, 4));
     TestImages::WriteFile(dir / "2x.bin", bootLoader);
-    const auto quoted = [](const std::filesystem::path& path) {
-        return " \"" + WindowDriver::WindowsPath(path) + "\"";
-    };
-    EXPECT_EQ(RunCli("convert -q -b" + quoted(dir.Path()) + " -o" + quoted(dir / "out") +
-                     quoted(dir / "a" / "Box.img") + quoted(dir / "b" / "box.img")),
+    EXPECT_EQ(RunCli("convert -q -b" + Quoted(dir.Path()) + " -o" + Quoted(dir / "out") +
+                     Quoted(dir / "a" / "Box.img") + Quoted(dir / "b" / "box.img")),
               1u);
     EXPECT_EQ(TestImages::ReadFile(dir / "out" / "Box(2xImage).img"),
               TestImages::ExpectedOutput(first, bootLoader));
