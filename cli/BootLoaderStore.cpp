@@ -1,14 +1,13 @@
 #include "BootLoaderStore.h"
 
-#include "File.h"
+#include "BootLoaderFile.h"
 #include "FileError.h"
-#include "ImageLayout.h"
 #include "Messages.h"
 
 #include <filesystem>
 
 std::string BootLoaderStore::PathOf(Variant variant) const {
-    return (std::filesystem::path(m_dir) / InfoOf(variant).bootLoaderFile).string();
+    return BootLoaderFile::PathIn(m_dir, variant);
 }
 
 const std::vector<unsigned char>& BootLoaderStore::Of(Variant variant) {
@@ -38,16 +37,11 @@ void BootLoaderStore::Load(Variant variant, Entry& entry) const {
         return;
     }
     try {
-        File file = File::OpenForReading(path);
-        const std::uint64_t length = file.Length();
-        if (length != ImageLayout::kBootLoaderLength) {
-            entry.error = Messages::BootLoaderWrongLength(path, length);
-            return;
-        }
-        entry.bytes.resize(ImageLayout::kBootLoaderLength);
-        if (file.ReadAt(0, entry.bytes.data(), entry.bytes.size()) != entry.bytes.size())
-            entry.error = Messages::BootLoaderWrongLength(path, file.Length());
+        entry.bytes = BootLoaderFile::Load(path);
     } catch (const FileError& e) {
-        entry.error = Messages::BootLoaderUnusable(e.what());
+        // A wrong length names the file and both lengths already.
+        entry.error = e.GetCause() == FileError::Cause::WrongLength
+                          ? e.what()
+                          : Messages::BootLoaderUnusable(e.what());
     }
 }

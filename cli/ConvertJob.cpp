@@ -1,5 +1,6 @@
 #include "ConvertJob.h"
 
+#include "Conversion.h"
 #include "DurableReplace.h"
 #include "FileError.h"
 #include "Messages.h"
@@ -84,7 +85,8 @@ void ConvertJob::Convert(const std::string& input, InputResult& result,
         result.skipped = true;
         return;
     }
-    const Variant target = TargetOf(facts.variant);
+    const Conversion conversion(facts.kind, facts.variant);
+    const Variant target = conversion.GetPlan().target;
     result.bootLoader = m_bootLoaders.PathOf(target);
     result.output = OutputPathFor(input, target, m_options.outputDir).string();
     const std::vector<unsigned char>& bootLoader = m_bootLoaders.Of(target);
@@ -92,7 +94,7 @@ void ConvertJob::Convert(const std::string& input, InputResult& result,
     const std::filesystem::path output = result.output;
     CheckOutputIsFree(output);
     if (inMemory)
-        std::copy(bootLoader.begin(), bootLoader.end(), m_image.begin());
+        Conversion::OverlayBootLoader(m_image, bootLoader);
     m_outputs.push_back(output);
     if (m_options.dryRun) {
         DurableReplace::Check(result.output);
@@ -100,17 +102,13 @@ void ConvertJob::Convert(const std::string& input, InputResult& result,
         DurableReplace::Options replace;
         replace.verify = m_options.verify;
         replace.permissionsFrom = input;
-        replace.tail = {input, facts.version,
-                        ImageLayout::ImagePartOffset(facts.kind) + ImageLayout::kBootLoaderLength,
-                        ImageLayout::kBootLoaderLength,
-                        ImageLayout::ImagePartBytesInFile(facts.kind) -
-                            ImageLayout::kBootLoaderLength};
-        pending.emplace(DurableReplace::Begin(result.output,
-                                              inMemory ? m_image.data() : bootLoader.data(),
-                                              ImageLayout::kImagePartLength, replace));
+        // The hash must describe the file written, so the output is then written from the very
+        // bytes hashed, never from the input a second time.
+        pending.emplace(inMemory ? conversion.Begin(result.output, m_image, replace)
+                                 : conversion.BeginFromInput(result.output, input, facts.version,
+                                                             bootLoader, replace));
         result.verified = m_options.verify;
     }
-    // From the very buffer that was written: no output is read a second time for it.
     if (inMemory)
         result.sha256 = Sha256::HexOf(m_image.data(), m_image.size());
 }

@@ -1,10 +1,12 @@
 #include "FlushWindow.h"
 
 #include "DurableReplace.h"
+#include "FileError.h"
 #include "Platform.h"
 
-#include <set>
+#include <map>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -34,25 +36,37 @@ void FlushWindow::Add(InputResult result, std::optional<PendingReplace> pending,
 }
 
 void FlushWindow::Drain() {
-    std::set<std::string> folders;
+    // Each folder's outputs, to be flushed together once they all have their names.
+    std::map<std::string, std::vector<InputResult*>> folders;
     for (Entry& entry : m_entries) {
         if (!entry.pending)
             continue;
         try {
             entry.pending->FinishNamed();
             entry.result.written = true;
-            folders.insert(Platform::FolderOf(entry.pending->Target()));
+            folders[Platform::FolderOf(entry.pending->Target())].push_back(&entry.result);
         } catch (const std::exception& e) {
-            entry.result.ok = false;
-            entry.result.verified = false;
-            entry.result.error = e.what();
+            Fail(entry.result, e.what());
         }
         entry.pending.reset();
     }
-    for (const std::string& folder : folders)
-        PendingReplace::SyncFolderOf(folder);
+    for (const auto& [folder, results] : folders) {
+        try {
+            PendingReplace::SyncFolderOf(results.front()->output);
+        } catch (const FileError& e) {
+            // Each output there has its name, but none is sure to keep it.
+            for (InputResult* result : results)
+                Fail(*result, FileError::FolderNotFlushed(result->output, e.SystemCode()).what());
+        }
+    }
     m_pendingCount = m_pendingBytes = 0;
     HandOnReady();
+}
+
+void FlushWindow::Fail(InputResult& result, const std::string& reason) {
+    result.ok = false;
+    result.verified = false;
+    result.error = reason;
 }
 
 void FlushWindow::HandOnReady() {

@@ -32,6 +32,7 @@ private:
         std::size_t bytes;
     };
     void HandOnReady();
+    static void Fail(InputResult& result, const std::string& reason);
 
     Ready m_ready;
     std::deque<Entry> m_entries;

@@ -1,18 +1,11 @@
 #include "Messages.h"
 
-#include "ImageLayout.h"
-
 #include <cstdio>
 
 namespace Messages {
 
 std::string BootLoaderUnusable(const std::string& reason) {
     return "boot-loader file not usable: " + reason;
-}
-
-std::string BootLoaderWrongLength(const std::string& path, std::uint64_t length) {
-    return "boot-loader file " + path + " has the wrong length: " + std::to_string(length) +
-           " bytes instead of " + std::to_string(ImageLayout::kBootLoaderLength);
 }
 
 std::string OutputIsAnInput(const std::string& output) {

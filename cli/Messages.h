@@ -12,7 +12,6 @@ constexpr char kProgramName[] = "keldarin-cli";
 
 // reason names the file and what went wrong with it.
 std::string BootLoaderUnusable(const std::string& reason);
-std::string BootLoaderWrongLength(const std::string& path, std::uint64_t length);
 std::string OutputIsAnInput(const std::string& output);
 std::string OutputWrittenEarlier(const std::string& output);
 std::string EmptyName();

@@ -73,24 +73,6 @@ void CFile::Remove(const char* path) {
         throw CFileException(path, CFileException::removing, ::GetLastError());
 }
 
-BOOL CFile::IsSameFile(const char* path1, const char* path2) {
-    // Opened for no access and with full sharing, so that asking never disturbs anyone.
-    auto identify = [](const char* path, BY_HANDLE_FILE_INFORMATION& info) {
-        HANDLE file = ::CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file == INVALID_HANDLE_VALUE)
-            return false;
-        const BOOL known = ::GetFileInformationByHandle(file, &info);
-        ::CloseHandle(file);
-        return known != FALSE;
-    };
-    BY_HANDLE_FILE_INFORMATION info1, info2;
-    return identify(path1, info1) && identify(path2, info2) &&
-           info1.dwVolumeSerialNumber == info2.dwVolumeSerialNumber &&
-           info1.nFileIndexHigh == info2.nFileIndexHigh &&
-           info1.nFileIndexLow == info2.nFileIndexLow;
-}
-
 void CFile::Throw(CFileException::Action action, DWORD osError) const {
     throw CFileException(m_strFileName, action, osError);
 }

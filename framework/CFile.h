@@ -32,8 +32,6 @@ public:
     const CString& GetFilePath() const { return m_strFileName; }
 
     static void Remove(const char* path);
-    // True when both names lead to one and the same existing file, however they are spelled.
-    static BOOL IsSameFile(const char* path1, const char* path2);
 
 private:
     [[noreturn]] void Throw(CFileException::Action action, DWORD osError) const;

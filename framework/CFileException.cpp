@@ -3,7 +3,10 @@
 #include "FrameworkTexts.h"
 
 CFileException::CFileException(const char* path, Action action, DWORD osError)
-    : m_strFileName(path), m_action(action), m_lOsError(osError) {}
+    : m_strFileName(path), m_action(action), m_cause(systemError), m_lOsError(osError) {}
+
+CFileException::CFileException(const char* path, Action action, Cause cause)
+    : m_strFileName(path), m_action(action), m_cause(cause), m_lOsError(0) {}
 
 namespace {
 
@@ -27,7 +30,7 @@ CString CFileException::GetErrorMessage() const {
     CString message;
     message.Format(FrameworkTexts::kFileErrorFormat, static_cast<const char*>(m_strFileName),
                    FrameworkTexts::kFileActions[m_action]);
-    message += m_lOsError ? static_cast<const char*>(SystemMessage(m_lOsError))
-                          : FrameworkTexts::kUnexpectedLength;
+    message += m_cause == systemError ? static_cast<const char*>(SystemMessage(m_lOsError))
+                                      : FrameworkTexts::kUnexpectedLength;
     return message;
 }

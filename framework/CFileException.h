@@ -16,16 +16,24 @@ public:
         creatingTemporary
     };
 
-    // osError is a system error code; 0 means the file did not have the length its use expects.
+    enum Cause {
+        systemError,     // the system refused; GetOsError says why
+        unexpectedLength // the file was not what its use expects: changed or cut short
+    };
+
+    // The system refused, with this error code.
     CFileException(const char* path, Action action, DWORD osError);
+    CFileException(const char* path, Action action, Cause cause);
 
     CString GetErrorMessage() const override;
     const CString& GetFileName() const { return m_strFileName; }
     Action GetAction() const { return m_action; }
+    Cause GetCause() const { return m_cause; }
     DWORD GetOsError() const { return m_lOsError; }
 
 private:
     CString m_strFileName;
     Action m_action;
+    Cause m_cause;
     DWORD m_lOsError;
 };

@@ -165,3 +165,22 @@ TEST_F(ConvertFailure, ReadOnlyFileSystemLeavesEverythingAsItWas) {
     EXPECT_TRUE(Contains(errors[1], "Read-only file system")) << errors[1];
     EXPECT_TRUE(Snapshot(Dir() / "ro") == before);
 }
+
+// The output has its name, but a folder that could not be flushed may lose it: not a success.
+TEST_F(ConvertFailure, AFolderThatCannotBeFlushedFailsItsOutputs) {
+    Put("a.img", BareImage(true));
+    Put("b.img", BareImage(false));
+    const CliOutcome run =
+        CliIn(Dir(), {"convert", "a.img", "b.img"},
+              {{"LD_PRELOAD", FaultyStorageLibrary()}, {"KELDARIN_FAULTY_FOLDER_FLUSH", "1"}});
+    EXPECT_EQ(run.exitCode, 1);
+    const std::vector<std::string> lines = Lines(run.err);
+    ASSERT_EQ(lines.size(), 2u) << run.err;
+    EXPECT_NE(lines[1].find("keldarin-cli: b.img: cannot replace " +
+                            (Dir() / "b(1xImage).img").string() +
+                            ": its folder could not be flushed to the storage, so its name may "
+                            "not survive a power loss: Input/output error"),
+              std::string::npos)
+        << lines[1];
+    EXPECT_EQ(run.out, "");
+}

@@ -2,9 +2,12 @@
  * KELDARIN_FAULTY_WRITES=1: every large write (write, pwrite) to a regular file stores one byte
  * altered, as a failing disk or a broken network share would; the program's own code runs
  * unchanged.
+ * KELDARIN_FAULTY_FOLDER_FLUSH=1: every flush of a folder fails with EIO, as a failing disk's
+ * would; flushes of files still work.
  * KELDARIN_OPEN_LOG=FILE: appends the name of every file the program opens, one a line. */
 #define _GNU_SOURCE
 #include <dlfcn.h>
+#include <errno.h>
 #include <fcntl.h>
 #include <stdarg.h>
 #include <stdio.h>
@@ -27,16 +30,16 @@ static const void* Stored(int fd, const void* buffer, size_t count, unsigned cha
     return *altered;
 }
 
-#define FAULTY(name, params, args)                                                            \
-    ssize_t name params {                                                                     \
-        static ssize_t(*real) params;                                                         \
-        if (!real)                                                                            \
-            real = (ssize_t(*) params)dlsym(RTLD_NEXT, #name);                                \
-        unsigned char* altered;                                                               \
-        buffer = Stored(fd, buffer, count, &altered);                                         \
-        const ssize_t written = real args;                                                    \
-        free(altered);                                                                        \
-        return written;                                                                       \
+#define FAULTY(name, params, args)                                                                 \
+    ssize_t name params {                                                                          \
+        static ssize_t(*real) params;                                                              \
+        if (!real)                                                                                 \
+            real = (ssize_t(*) params)dlsym(RTLD_NEXT, #name);                                     \
+        unsigned char* altered;                                                                    \
+        buffer = Stored(fd, buffer, count, &altered);                                              \
+        const ssize_t written = real args;                                                         \
+        free(altered);                                                                             \
+        return written;                                                                            \
     }
 FAULTY(write, (int fd, const void* buffer, size_t count), (fd, buffer, count))
 FAULTY(pwrite, (int fd, const void* buffer, size_t count, off_t at), (fd, buffer, count, at))
@@ -74,4 +77,16 @@ int open64(const char* path, int flags, ...) {
     va_end(args);
     LogOpen(path);
     return RealOpen("open64", path, flags, mode);
+}
+
+int fsync(int fd) {
+    static int (*real)(int);
+    if (!real)
+        real = (int (*)(int))dlsym(RTLD_NEXT, "fsync");
+    struct stat info;
+    if (getenv("KELDARIN_FAULTY_FOLDER_FLUSH") && fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+        errno = EIO;
+        return -1;
+    }
+    return real(fd);
 }

@@ -92,18 +92,3 @@ TEST(CFile, RemoveOfAMissingFileThrows) {
     const CFileException error = Thrown([&] { CFile::Remove(Win(dir / "gone").c_str()); });
     EXPECT_EQ(error.GetAction(), CFileException::removing);
 }
-
-TEST(CFile, SameFileIsRecognisedWhateverTheSpelling) {
-    TempDir dir;
-    std::filesystem::create_directory(dir / "sub");
-    TestImages::WriteFile(dir / "a.img", Bytes{1});
-    TestImages::WriteFile(dir / "b.img", Bytes{1});
-    const std::string a = Win(dir / "a.img");
-    const std::string roundabout = Win(dir / "sub" / ".." / "a.img");
-    EXPECT_TRUE(CFile::IsSameFile(a.c_str(), roundabout.c_str()));
-    EXPECT_FALSE(CFile::IsSameFile(a.c_str(), Win(dir / "b.img").c_str()));
-    EXPECT_FALSE(CFile::IsSameFile(a.c_str(), Win(dir / "missing.img").c_str()));
-    // Asking must work while the file is held open without sharing.
-    WindowDriver::HeldFile held(a);
-    EXPECT_TRUE(CFile::IsSameFile(a.c_str(), roundabout.c_str()));
-}

@@ -5,8 +5,10 @@
 #include <string>
 #include <tuple>
 
-// What the portable rules need to know of the system they run on. Implemented once for POSIX
-// and once for Win32, each in a file of its own.
+// What the portable rules need to know of the system they run on. Each side implements these
+// functions in posix/PlatformPosix.cpp or win32/PlatformWin32.cpp; beside them, the same folder
+// holds that side of File, DurableReplace, PendingReplace and Sha256, one file each, named after
+// the class.
 namespace Platform {
 
 // The system's own words for an error code (errno on POSIX, a Win32 error code on Windows).
@@ -14,6 +16,8 @@ std::string SystemReason(int code);
 
 // The folder part of a path with its trailing separator, or "" for a bare name.
 std::string FolderOf(const std::string& path);
+// name in folder; a bare name where folder is "".
+std::string Join(const std::string& folder, const std::string& name);
 
 // Which file a path names, whatever its spelling or links: the same for the same file.
 struct FileIdentity {
@@ -28,5 +32,11 @@ struct FileIdentity {
 };
 // Nothing for a path that names nothing.
 std::optional<FileIdentity> IdentityOf(const std::string& path);
+
+// Whether both paths name one and the same existing file.
+inline bool IsSameFile(const std::string& a, const std::string& b) {
+    const std::optional<FileIdentity> identity = IdentityOf(a);
+    return identity && identity == IdentityOf(b);
+}
 
 } // namespace Platform

@@ -68,3 +68,18 @@ FileError FileError::ChangedSinceRead(const std::string& path) {
 FileError FileError::VerificationFailed(const std::string& path, const std::string& reason) {
     return FileError(Action::Write, path, Cause::VerificationFailed, 0, reason, reason);
 }
+
+FileError FileError::BootLoaderWrongLength(const std::string& path, std::uint64_t length) {
+    const std::string reason =
+        "boot-loader file " + path + " has the wrong length: " + std::to_string(length) +
+        " bytes instead of " + std::to_string(ImageLayout::kBootLoaderLength);
+    return FileError(Action::Read, path, Cause::WrongLength, 0, reason, reason);
+}
+
+FileError FileError::FolderNotFlushed(const std::string& target, int code) {
+    const std::string reason = "its folder could not be flushed to the storage, so its name may "
+                               "not survive a power loss: " +
+                               Platform::SystemReason(code);
+    return FileError(Action::Replace, target, Cause::System, code, reason,
+                     Message(Action::Replace, target, reason));
+}

@@ -13,7 +13,7 @@ public:
     enum class Cause {
         System,            // the system refused; SystemCode() says why
         NotARegularFile,   // a folder, FIFO, device or socket where a file's bytes were wanted
-        WrongLength,       // a length that no image has
+        WrongLength,       // a length that no image, or no boot-loader file, has
         ChangedWhileRead,  // another length than when it was chosen, or written to meanwhile
         VerificationFailed // what was read back is not what was written
     };
@@ -25,10 +25,16 @@ public:
     static FileError WrongLength(const std::string& path, std::uint64_t length);
     static FileError ChangedWhileRead(const std::string& path, std::uint64_t expected,
                                       std::uint64_t got);
-    // reason says where the bytes read back differ; what() is the reason alone.
     // The file was written to after it was read, while its bytes were still being taken.
     static FileError ChangedSinceRead(const std::string& path);
+    // reason says where the bytes read back differ; what() is the reason alone.
     static FileError VerificationFailed(const std::string& path, const std::string& reason);
+    // A boot-loader file that is not exactly one boot-loader area long; what() names the file,
+    // both lengths, and is the reason alone.
+    static FileError BootLoaderWrongLength(const std::string& path, std::uint64_t length);
+    // target has its name, but the folder holding that name could not be flushed to the
+    // storage: the name may not survive a power loss.
+    static FileError FolderNotFlushed(const std::string& target, int code);
 
     Action GetAction() const { return m_action; }
     Cause GetCause() const { return m_cause; }

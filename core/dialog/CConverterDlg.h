@@ -3,6 +3,7 @@
 #include "CDialog.h"
 #include "CProgressCtrl.h"
 #include "CString.h"
+#include "VariantTable.h"
 #include "resource.h"
 
 #include <cstdint>
@@ -10,6 +11,7 @@
 #include <optional>
 #include <vector>
 
+class Conversion;
 class File;
 
 // The main dialog. It owns all of the converter's state: the selected image, the info log and
@@ -55,14 +57,16 @@ private:
 
     static void LoadImagePart(const char* path, Buffer& part,
                               std::optional<std::uint64_t> expectedLength);
-    // Nothing, after the error box, when the file will not open.
-    static std::optional<File> OpenBootLoader(const char* name);
-    static void ReadBootLoader(File& file, Buffer& bootLoader);
+    // The boot-loader file that converts an image of variant, open and of the right length.
+    // Nothing once the failure is shown: the error box when it will not open, the log entry
+    // (and the stripped image file removed) when its length is wrong.
+    std::optional<File> OpenBootLoader(Variant variant);
     void StripFullImage();
     Buffer LoadStrippedImage() const;
     Buffer LoadChosenImagePart() const;
     void CopyBootLoader(Buffer& image, const Buffer& bootLoader);
-    void WriteOutput(const CString& outputName, const Buffer& image) const;
+    void WriteOutput(const Conversion& conversion, const CString& outputName,
+                     const Buffer& image) const;
     bool ChosenImageIsStrippedFile() const;
     void RemoveStrippedImage() const;
     static void RemoveQuietly(const char* path);

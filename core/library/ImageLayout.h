@@ -13,8 +13,9 @@ namespace ImageLayout {
 constexpr std::uint32_t kImagePartLength = 0x7E0000;
 // A full image carries a leading area in front of its image part.
 constexpr std::uint32_t kFullImageLength = 0x800000;
-// One byte past the 0x20000-byte leading area, not 0x20000: that is where existing full images
-// put their image part, so a read of kImagePartLength from here gets one byte less than asked.
+// One byte past the 0x20000-byte leading area, not 0x20000: kept on purpose, as that is where
+// existing full images put their image part. A read of kImagePartLength from here gets one byte
+// less than asked; the image part's last byte is then 0x00, as outputs have always had it.
 constexpr std::uint32_t kFullImagePartOffset = 0x20001;
 // The boot-loader area at the start of the image part, and the exact length of a boot-loader file.
 constexpr std::uint32_t kBootLoaderLength = 0x20000;

@@ -1,16 +1,17 @@
 #include "CConverterDlg.h"
 
 #include "AfxMessageBox.h"
+#include "BootLoaderFile.h"
 #include "CFile.h"
 #include "CFileDialog.h"
 #include "CWaitCursor.h"
 #include "CWinApp.h"
+#include "Conversion.h"
 #include "ConverterTexts.h"
-#include "DurableReplace.h"
-#include "File.h"
 #include "FileError.h"
 #include "ImageLayout.h"
 #include "ImagePartReader.h"
+#include "Platform.h"
 
 #include <chrono>
 #include <iterator>
@@ -20,7 +21,9 @@ using namespace ImageLayout;
 
 namespace {
 
-// Total meter positions reached while the boot-loader area is copied: after n bytes, pos.
+// Total meter positions reached while the boot-loader area is copied: after n bytes, pos. Kept
+// on purpose as the program has always shown them, the last at 0x1FFFF rather than at the area's
+// end, so the meter shows 9 once the second-to-last byte is in.
 struct Milestone {
     std::uint32_t n;
     int pos;
@@ -71,12 +74,18 @@ constexpr Variant VariantOf(std::int32_t flag) {
         action = CFileException::renaming;
         break;
     }
-    DWORD osError = 0; // a length other than expected: the framework says so in its own words
-    if (error.GetCause() == FileError::Cause::System)
-        osError = static_cast<DWORD>(error.SystemCode());
-    else if (error.GetCause() == FileError::Cause::NotARegularFile)
-        osError = ERROR_BAD_FILE_TYPE;
-    throw CFileException(error.Path().c_str(), action, osError);
+    const char* path = error.Path().c_str();
+    switch (error.GetCause()) {
+    case FileError::Cause::System:
+        throw CFileException(path, action, static_cast<DWORD>(error.SystemCode()));
+    case FileError::Cause::NotARegularFile:
+        throw CFileException(path, action, ERROR_BAD_FILE_TYPE);
+    case FileError::Cause::WrongLength:
+    case FileError::Cause::ChangedWhileRead:
+    case FileError::Cause::VerificationFailed:
+        break;
+    }
+    throw CFileException(path, action, CFileException::unexpectedLength);
 }
 
 template <typename Work> auto Library(Work work) {
@@ -109,16 +118,14 @@ void CConverterDlg::OnBrowse() {
     UpdateData(TRUE);
     m_strPath = dialog.GetPathName();
 
-    CFile image(m_strPath, CFile::modeRead);
-    const ULONGLONG length = image.GetLength();
-    m_nFileSize = static_cast<std::uint32_t>(length);
+    const ImageFacts facts =
+        Library([&] { return ImagePartReader::Inspect(std::string(m_strPath)); });
+    m_nFileSize = static_cast<std::uint32_t>(facts.length);
 
     // Classified by the whole length: a huge file must not pass on its low 32 bits.
-    const ImageKind kind = ClassifyLength(length);
-    if (kind == ImageKind::Rejected) {
+    if (facts.kind == ImageKind::Rejected) {
         m_strPath.Empty();
         AppendInfo({Texts::kRejected1, Texts::kRejected2, Texts::kRejected3});
-        image.Close();
         return;
     }
 
@@ -126,14 +133,8 @@ void CConverterDlg::OnBrowse() {
     CString size;
     size.Format(Texts::kSelectedSizeFormat, static_cast<int>(m_nFileSize));
     AppendInfo({Texts::kSelectedHeading, CString(Texts::kSelectedName) + m_strFileName, size});
-
-    unsigned char header[kHeaderLength] = {};
-    image.Seek(ImagePartOffset(kind), CFile::begin);
-    image.Read(header, sizeof header);
-    const Variant variant = DetectVariant(header);
-    m_nVariant = FlagOf(variant);
-    AppendInfo({Texts::TextsFor(variant).selectionLine});
-    image.Close();
+    m_nVariant = FlagOf(facts.variant);
+    AppendInfo({Texts::TextsFor(facts.variant).selectionLine});
 }
 
 void CConverterDlg::OnClone() {
@@ -164,27 +165,21 @@ void CConverterDlg::OnClone() {
     m_progressTotal.SetPos(2);
 
     const Variant variant = VariantOf(m_nVariant);
-    const VariantInfo& target = InfoOf(TargetOf(variant));
-    std::optional<File> bootLoaderFile = OpenBootLoader(target.bootLoaderFile);
+    const Conversion conversion(ClassifyLength(m_nFileSize), variant);
+    std::optional<File> bootLoaderFile = OpenBootLoader(variant);
     if (!bootLoaderFile)
         return;
-    if (Library([&] { return bootLoaderFile->Length(); }) != kBootLoaderLength) {
-        bootLoaderFile.reset();
-        AppendInfo({Texts::TextsFor(variant).wrongBootLoaderEntry});
-        RemoveStrippedImage();
-        return;
-    }
 
     {
         CWaitCursor wait;
-        Buffer bootLoader(kBootLoaderLength);
-        ReadBootLoader(*bootLoaderFile, bootLoader);
+        const Conversion::Bytes bootLoader =
+            Library([&] { return BootLoaderFile::Read(*bootLoaderFile); });
         bootLoaderFile.reset();
 
-        const CString outputName = OutputName(std::string(m_strPath), target.outputTag).c_str();
+        const CString outputName = conversion.OutputName(std::string(m_strPath)).c_str();
         CopyBootLoader(image, bootLoader);
         // Success is reported only once the output is complete on disk.
-        WriteOutput(outputName, image);
+        WriteOutput(conversion, outputName, image);
         UpdateData(TRUE);
         AppendInfo({Texts::kCloneDone});
     }
@@ -201,33 +196,35 @@ void CConverterDlg::LoadImagePart(const char* path, Buffer& part,
     Library([&] { ImagePartReader::Load(path, part, facts, expectedLength); });
 }
 
-std::optional<File> CConverterDlg::OpenBootLoader(const char* name) {
+std::optional<File> CConverterDlg::OpenBootLoader(Variant variant) {
     try {
-        return File::OpenForReading(name);
+        return BootLoaderFile::Open(BootLoaderFile::PathIn("", TargetOf(variant)));
     } catch (const FileError& error) {
-        // A folder or device of that name is there but is no file: the framework says why.
-        if (error.GetCause() == FileError::Cause::NotARegularFile)
+        switch (error.GetCause()) {
+        case FileError::Cause::WrongLength:
+            AppendInfo({Texts::TextsFor(variant).wrongBootLoaderEntry});
+            RemoveStrippedImage();
+            return std::nullopt;
+        case FileError::Cause::NotARegularFile:
+            // A folder or device of that name is there but is no file: the framework says why.
             ReportAsFileError(error);
-        AfxMessageBox(Texts::kBootLoaderNotOpened, MB_ICONSTOP);
-        return std::nullopt;
+        default:
+            AfxMessageBox(Texts::kBootLoaderNotOpened, MB_ICONSTOP);
+            return std::nullopt;
+        }
     }
-}
-
-void CConverterDlg::ReadBootLoader(File& file, Buffer& bootLoader) {
-    if (Library([&] { return file.ReadAt(0, bootLoader.data(), bootLoader.size()); }) !=
-        bootLoader.size())
-        throw CFileException(file.Path().c_str(), CFileException::reading, 0);
 }
 
 void CConverterDlg::StripFullImage() {
     CWaitCursor wait;
-    // The last byte of the image part, which the file cannot supply, is 0x00.
+    // Kept on purpose: the image part makes its round trip through this file in the start folder,
+    // as it always has, so what appears on disk stays as users know it; memory would do as well.
     Buffer strip;
     LoadImagePart(m_strPath, strip, m_nFileSize);
 
     CFile stripped(kStrippedImageName, CFile::modeCreate | CFile::modeWrite);
     stripped.Seek(0, CFile::begin);
-    stripped.Write(strip.data(), kImagePartLength);
+    stripped.Write(strip.data(), static_cast<UINT>(strip.size()));
     strip = Buffer(); // at most one image-sized buffer at a time
     stripped.Close();
 }
@@ -246,13 +243,13 @@ CConverterDlg::Buffer CConverterDlg::LoadChosenImagePart() const {
 
 void CConverterDlg::CopyBootLoader(Buffer& image, const Buffer& bootLoader) {
     using Clock = std::chrono::steady_clock;
-    m_progressPart.SetRange32(0, kBootLoaderLength - 1);
+    const auto last = static_cast<std::uint32_t>(bootLoader.size() - 1);
+    m_progressPart.SetRange32(0, static_cast<int>(last));
     Clock::time_point lastMove;
     const Milestone* next = std::begin(kMilestones);
-    for (std::uint32_t i = 0; i < kBootLoaderLength; ++i) {
-        image[i] = bootLoader[i];
+    Conversion::OverlayBootLoader(image, bootLoader, [&](std::uint32_t i) {
         const bool frameDue = i % kClockReadStride == 0 && Clock::now() - lastMove >= kDisplayFrame;
-        if (i == 0 || i == kBootLoaderLength - 1 || frameDue) {
+        if (i == 0 || i == last || frameDue) {
             m_progressPart.SetPos(static_cast<int>(i));
             lastMove = Clock::now();
         }
@@ -262,18 +259,18 @@ void CConverterDlg::CopyBootLoader(Buffer& image, const Buffer& bootLoader) {
             m_progressTotal.SetPos(next->pos);
             ++next;
         }
-    }
+    });
 }
 
-void CConverterDlg::WriteOutput(const CString& outputName, const Buffer& image) const {
+void CConverterDlg::WriteOutput(const Conversion& conversion, const CString& outputName,
+                                const Buffer& image) const {
     // On the storage before it has its name: a failure or a power loss leaves neither a partial
     // output nor a damaged earlier file of that name, and success is never reported early.
-    Library(
-        [&] { DurableReplace::Write(std::string(outputName), image.data(), image.size(), {}); });
+    Library([&] { conversion.Begin(std::string(outputName), image, {}).Finish(); });
 }
 
 bool CConverterDlg::ChosenImageIsStrippedFile() const {
-    return CFile::IsSameFile(m_strPath, kStrippedImageName) != FALSE;
+    return Platform::IsSameFile(std::string(m_strPath), kStrippedImageName);
 }
 
 void CConverterDlg::RemoveStrippedImage() const {

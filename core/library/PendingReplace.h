@@ -22,7 +22,8 @@ public:
     // caller that names several outputs in one folder and then flushes it once for them all.
     void FinishNamed();
     // Flushes the folder that holds target; where the system has no such flush, nothing.
-    static void SyncFolderOf(const std::string& target) noexcept;
+    // Throws FileError::FolderNotFlushed: target has its name then, but it may not last.
+    static void SyncFolderOf(const std::string& target);
     const std::string& Target() const { return m_target; }
 
 private:

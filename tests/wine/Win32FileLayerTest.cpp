@@ -1,5 +1,6 @@
 #include "DurableReplace.h"
 #include "FileError.h"
+#include "Platform.h"
 #include "TestImages.h"
 #include "WindowDriver.h"
 
@@ -41,4 +42,19 @@ TEST(DurableReplace, ReplacesWholeOrNotAtAllAndRemovesOnlyDeadTemporaries) {
     EXPECT_EQ(TestImages::ReadFile(target), image);
     // The running write has ended meanwhile, so its temporary went too; the failure left none.
     EXPECT_EQ(FileCount(dir.Path()), 1u);
+}
+
+TEST(Platform, SameFileIsRecognisedWhateverTheSpelling) {
+    TempDir dir;
+    fs::create_directory(dir.Path() / "sub");
+    TestImages::WriteFile(dir.Path() / "a.img", Bytes{1});
+    TestImages::WriteFile(dir.Path() / "b.img", Bytes{1});
+    const std::string a = (dir.Path() / "a.img").string();
+    const std::string roundabout = (dir.Path() / "sub" / ".." / "a.img").string();
+    EXPECT_TRUE(Platform::IsSameFile(a, roundabout));
+    EXPECT_FALSE(Platform::IsSameFile(a, (dir.Path() / "b.img").string()));
+    EXPECT_FALSE(Platform::IsSameFile(a, (dir.Path() / "missing.img").string()));
+    // Asking must work while the file is held open without sharing.
+    WindowDriver::HeldFile held(a);
+    EXPECT_TRUE(Platform::IsSameFile(a, roundabout));
 }

@@ -1,0 +1,211 @@
+#include "DurableReplace.h"
+
+#include "PosixIo.h"
+#include "Temporaries.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#ifdef __linux__
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#endif
+
+using Action = FileError::Action;
+using PosixIo::Descriptor;
+using PosixIo::Fail;
+using PosixIo::FolderForOpen;
+
+void DurableReplace::Check(const std::string& target) {
+    struct stat info;
+    if (stat(target.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
+        Fail(Action::Replace, target, EISDIR);
+    const std::string folderPart = Platform::FolderOf(target);
+    const std::string folder = FolderForOpen(folderPart);
+    const std::string name = target.substr(folderPart.size());
+    errno = 0;
+    const long nameMax = pathconf(folder.c_str(), _PC_NAME_MAX);
+    if (nameMax < 0 && errno != 0)
+        Fail(Action::Create, target);
+    if (nameMax > 0 && name.size() > static_cast<std::size_t>(nameMax))
+        Fail(Action::Create, target, ENAMETOOLONG);
+    if (access(folder.c_str(), W_OK | X_OK) != 0)
+        Fail(Action::Create, target);
+}
+
+namespace {
+
+// Opens a new temporary in the folder, locked. On Linux it has no name yet, so that no kill
+// can leave it behind; elsewhere, or where the file system cannot, it is named at once.
+Descriptor OpenTemporary(const std::string& folder, mode_t mode, const std::string& shownAs,
+                         std::string& named) {
+#ifdef O_TMPFILE
+    Descriptor unnamed(open(FolderForOpen(folder).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, mode));
+    if (unnamed.Get() >= 0) {
+        Temporaries::Lock(unnamed.Get(), shownAs);
+        return unnamed;
+    }
+    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL && errno != ENOENT)
+        Fail(Action::Create, shownAs);
+#endif
+    for (int attempt = 0; attempt < Temporaries::kNameAttempts; ++attempt) {
+        const std::string path = folder + DurableReplace::NewTemporaryName();
+        Descriptor fd(open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode));
+        if (fd.Get() < 0 && errno == EEXIST)
+            continue;
+        if (fd.Get() < 0)
+            Fail(Action::Create, shownAs);
+        Temporaries::Lock(fd.Get(), shownAs);
+        // A sweeping run may have taken the name between the creation and the lock.
+        struct stat info;
+        if (fstat(fd.Get(), &info) == 0 && info.st_nlink == 0)
+            continue;
+        named = path;
+        return fd;
+    }
+    Fail(Action::Create, shownAs, EEXIST);
+}
+
+mode_t ModeFor(const std::string& target, const std::string& permissionsFrom, bool& keepExisting) {
+    struct stat info;
+    keepExisting = stat(target.c_str(), &info) == 0;
+    if (keepExisting)
+        return info.st_mode & 07777;
+    if (!permissionsFrom.empty() && stat(permissionsFrom.c_str(), &info) == 0)
+        return info.st_mode & 0777;
+    return 0666;
+}
+
+void Verify(int fd, const std::string& target, const unsigned char* bytes, std::size_t size,
+            const DurableReplace::Options::Tail* tail) {
+    // What is read back must be what reached the storage: a flush that fails says it did not.
+    if (fdatasync(fd) != 0)
+        Fail(Action::Write, target);
+    // Dropping the cached pages makes the read come from the storage where the system can.
+    posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+    DurableReplace::CompareReadBack(target, bytes, size, tail,
+                                    [&](std::uint64_t at, unsigned char* buffer, std::size_t n) {
+                                        return PosixIo::ReadAllAt(fd, at, buffer, n, target);
+                                    });
+    unsigned char extra;
+    if (PosixIo::ReadAllAt(fd, size, &extra, 1, target) != 0)
+        throw FileError::VerificationFailed(target, "verification failed: " + target +
+                                                        " reads back more bytes than written; "
+                                                        "nothing was written");
+}
+
+// Lets the file system share the source's blocks: all of the tail or nothing.
+bool CloneTail(int fd, int source, const DurableReplace::Options::Tail& tail) {
+#ifdef FICLONERANGE
+    file_clone_range range{};
+    range.src_fd = source;
+    range.src_offset = tail.sourceAt;
+    range.src_length = tail.length;
+    range.dest_offset = tail.from;
+    return ioctl(fd, FICLONERANGE, &range) == 0;
+#else
+    (void)fd, (void)source, (void)tail;
+    return false;
+#endif
+}
+
+// Lets the kernel copy the tail without a round trip through this process; returns how much
+// it copied before it declined, if it did.
+std::size_t CopyTailInKernel(int fd, int source, const DurableReplace::Options::Tail& tail,
+                             const std::string& target) {
+    std::size_t done = 0;
+#ifdef __linux__
+    while (done < tail.length) {
+        loff_t in = static_cast<loff_t>(tail.sourceAt + done);
+        loff_t out = static_cast<loff_t>(tail.from + done);
+        const ssize_t copied = copy_file_range(source, &in, fd, &out, tail.length - done, 0);
+        if (copied < 0 && errno == EINTR)
+            continue;
+        if (copied < 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS ||
+                           errno == EOPNOTSUPP || errno == EBADF))
+            break;
+        if (copied < 0)
+            Fail(Action::Write, target);
+        if (copied == 0)
+            throw FileError::ChangedSinceRead(tail.source);
+        done += static_cast<std::size_t>(copied);
+    }
+#else
+    (void)fd, (void)source, (void)tail, (void)target;
+#endif
+    return done;
+}
+
+} // namespace
+
+PendingReplace DurableReplace::Begin(const std::string& target, const unsigned char* bytes,
+                                     std::size_t size, const Options& options) {
+    Check(target);
+    const std::string folder = Platform::FolderOf(target);
+    RemoveStaleTemporaries(FolderForOpen(folder));
+
+    bool keepExisting = false;
+    const mode_t mode = ModeFor(target, options.permissionsFrom, keepExisting);
+    std::string named;
+    Descriptor opened = OpenTemporary(folder, keepExisting ? 0600 : mode, target, named);
+    const int fd = opened.Get();
+    // From here on the pending replace removes the temporary should anything fail.
+    PendingReplace pending(opened.Release(), target, named);
+    if (!named.empty())
+        Temporaries::Remember(named);
+    // A replaced file keeps its bits exactly; the umask applies only to new files.
+    if (keepExisting && fchmod(fd, mode) != 0)
+        Fail(Action::Create, target);
+    PosixIo::WriteAllAt(fd, bytes, options.tail ? options.tail->from : size, 0, target);
+    if (options.tail) {
+        WriteTail(fd, *options.tail, target);
+        if (ftruncate(fd, static_cast<off_t>(size)) != 0) // the zeros after the tail
+            Fail(Action::Write, target);
+    }
+    if (options.verify)
+        Verify(fd, target, bytes, size, options.tail ? &*options.tail : nullptr);
+#ifdef SYNC_FILE_RANGE_WRITE
+    // Starts the write-out without waiting for it: Finish's flush then finds it done or under way.
+    sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+#endif
+    return pending;
+}
+
+void DurableReplace::WriteTail(std::intptr_t handle, const Options::Tail& tail,
+                               const std::string& target) {
+    const int fd = static_cast<int>(handle);
+    File source = File::OpenForReading(tail.source);
+    const int in = static_cast<int>(source.m_handle);
+    std::size_t done =
+        CloneTail(fd, in, tail) ? tail.length : CopyTailInKernel(fd, in, tail, target);
+    CopyTailThroughMemory(source, tail, done, [&](const unsigned char* bytes, std::size_t size) {
+        PosixIo::WriteAllAt(fd, bytes, size, tail.from + done, target);
+        done += size;
+    });
+}
+
+void DurableReplace::RemovePendingTemporary() noexcept {
+    Temporaries::RemoveAll();
+}
+
+void DurableReplace::RemoveStaleTemporaries(const std::string& folder) {
+    DIR* dir = opendir(folder.c_str());
+    if (!dir)
+        return;
+    const std::string prefix = folder == "." ? std::string() : folder + "/";
+    while (const dirent* entry = readdir(dir)) {
+        if (!IsTemporaryName(entry->d_name))
+            continue;
+        const std::string path = prefix + entry->d_name;
+        Descriptor fd(open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+        struct stat held, named;
+        // A write in progress holds the lock; a killed one has released it with its process.
+        if (fd.Get() < 0 || flock(fd.Get(), LOCK_EX | LOCK_NB) != 0 ||
+            fstat(fd.Get(), &held) != 0 || !S_ISREG(held.st_mode) ||
+            lstat(path.c_str(), &named) != 0 || named.st_ino != held.st_ino ||
+            named.st_dev != held.st_dev)
+            continue;
+        unlink(path.c_str());
+    }
+    closedir(dir);
+}

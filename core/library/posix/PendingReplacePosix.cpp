@@ -1,0 +1,70 @@
+#include "PendingReplace.h"
+
+#include "DurableReplace.h"
+#include "PosixIo.h"
+#include "Temporaries.h"
+
+#include <cstdio>
+#include <fcntl.h>
+
+using Action = FileError::Action;
+using PosixIo::Fail;
+
+PendingReplace::PendingReplace(PendingReplace&& other) noexcept
+    : m_handle(std::exchange(other.m_handle, -1)), m_target(std::move(other.m_target)),
+      m_named(std::exchange(other.m_named, std::string())) {}
+
+PendingReplace::~PendingReplace() {
+    Discard();
+}
+
+void PendingReplace::Discard() noexcept {
+    if (!m_named.empty()) {
+        unlink(m_named.c_str());
+        Temporaries::Forget(m_named);
+        m_named.clear();
+    }
+    if (m_handle >= 0)
+        close(static_cast<int>(std::exchange(m_handle, -1)));
+}
+
+void PendingReplace::FinishNamed() {
+    const int fd = static_cast<int>(m_handle);
+    const std::string folder = Platform::FolderOf(m_target);
+    try {
+        if (fsync(fd) != 0)
+            Fail(Action::Write, m_target);
+        for (int attempt = 0; m_named.empty() && attempt < Temporaries::kNameAttempts; ++attempt) {
+            const std::string path = folder + DurableReplace::NewTemporaryName();
+            if (Temporaries::LinkUnnamed(fd, path)) {
+                m_named = path;
+                Temporaries::Remember(m_named);
+            } else if (errno != EEXIST) {
+                Fail(Action::Create, m_target);
+            }
+        }
+        if (m_named.empty())
+            Fail(Action::Create, m_target, EEXIST);
+        if (rename(m_named.c_str(), m_target.c_str()) != 0)
+            Fail(Action::Replace, m_target);
+    } catch (...) {
+        Discard();
+        throw;
+    }
+    Temporaries::Forget(m_named);
+    m_named.clear();
+    if (close(static_cast<int>(std::exchange(m_handle, -1))) != 0)
+        Fail(Action::Write, m_target);
+}
+
+void PendingReplace::SyncFolderOf(const std::string& target) {
+    // The rename itself must reach the storage too, or the new name may not survive a power loss.
+    const std::string folder = PosixIo::FolderForOpen(Platform::FolderOf(target));
+    PosixIo::Descriptor folderFd(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folderFd.Get() < 0)
+        throw FileError::FolderNotFlushed(target, errno);
+    // EINVAL: the file system has no flush for a folder (some network and FUSE ones); it keeps
+    // its names by its own means, so there is nothing more this program could do.
+    if (fsync(folderFd.Get()) != 0 && errno != EINVAL)
+        throw FileError::FolderNotFlushed(target, errno);
+}

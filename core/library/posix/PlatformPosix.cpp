@@ -1,0 +1,31 @@
+#include "Platform.h"
+
+#include "PosixIo.h"
+
+#include <cstring>
+
+namespace Platform {
+
+std::string SystemReason(int code) {
+    return std::strerror(code);
+}
+
+std::string FolderOf(const std::string& path) {
+    const std::string::size_type slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string Join(const std::string& folder, const std::string& name) {
+    if (folder.empty() || folder.back() == '/')
+        return folder + name;
+    return folder + '/' + name;
+}
+
+std::optional<FileIdentity> IdentityOf(const std::string& path) {
+    struct stat info;
+    if (stat(path.c_str(), &info) != 0)
+        return std::nullopt;
+    return PosixIo::IdentityIn(info);
+}
+
+} // namespace Platform

@@ -1,0 +1,74 @@
+#include "PosixIo.h"
+
+#include <algorithm>
+
+namespace PosixIo {
+
+namespace {
+// One system call moves at most this much; a short count is simply continued.
+constexpr std::size_t kMaxChunk = 1u << 30;
+} // namespace
+
+std::string FolderForOpen(const std::string& folder) {
+    return folder.empty() ? std::string(".") : folder;
+}
+
+const char* KindOf(mode_t mode) {
+    if (S_ISDIR(mode))
+        return "a folder";
+    if (S_ISFIFO(mode))
+        return "a FIFO";
+    if (S_ISSOCK(mode))
+        return "a socket";
+    return "a device";
+}
+
+void WriteAllAt(int fd, const unsigned char* bytes, std::size_t size, std::uint64_t offset,
+                const std::string& shownAs) {
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t put = pwrite(fd, bytes + done, std::min(size - done, kMaxChunk),
+                                   static_cast<off_t>(offset + done));
+        if (put < 0 && errno == EINTR)
+            continue;
+        if (put < 0)
+            Fail(FileError::Action::Write, shownAs);
+        // A file system that takes nothing without an error is as full as one that says so.
+        if (put == 0)
+            Fail(FileError::Action::Write, shownAs, ENOSPC);
+        done += static_cast<std::size_t>(put);
+    }
+}
+
+std::size_t ReadAllAt(int fd, std::uint64_t offset, unsigned char* buffer, std::size_t count,
+                      const std::string& path) {
+    std::size_t done = 0;
+    while (done < count) {
+        const ssize_t got = pread(fd, buffer + done, std::min(count - done, kMaxChunk),
+                                  static_cast<off_t>(offset + done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            Fail(FileError::Action::Read, path);
+        if (got == 0)
+            break;
+        done += static_cast<std::size_t>(got);
+    }
+    return done;
+}
+
+Platform::FileIdentity IdentityIn(const struct stat& info) {
+    return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+}
+
+// The change time, not the modification time: a program can set the latter back.
+File::Version VersionOf(const struct stat& info) {
+    File::Version version;
+    version.identity = IdentityIn(info);
+    version.length = static_cast<std::uint64_t>(info.st_size);
+    version.changed =
+        static_cast<std::int64_t>(info.st_ctim.tv_sec) * 1000000000 + info.st_ctim.tv_nsec;
+    return version;
+}
+
+} // namespace PosixIo

@@ -1,0 +1,57 @@
+#pragma once
+
+// What the POSIX side of the file layer shares between its classes: descriptors, reads and
+// writes that go on until done, and the failures they throw.
+#include "File.h"
+#include "FileError.h"
+
+#include <cerrno>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
+namespace PosixIo {
+
+[[noreturn]] inline void Fail(FileError::Action action, const std::string& path, int code = errno) {
+    throw FileError::System(action, path, code);
+}
+
+// An open descriptor, closed when released.
+class Descriptor {
+public:
+    explicit Descriptor(int fd = -1) : m_fd(fd) {}
+    Descriptor(Descriptor&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
+    Descriptor& operator=(Descriptor&& other) noexcept {
+        std::swap(m_fd, other.m_fd);
+        return *this;
+    }
+    ~Descriptor() {
+        if (m_fd >= 0)
+            close(m_fd);
+    }
+    int Get() const { return m_fd; }
+    int Release() { return std::exchange(m_fd, -1); }
+
+private:
+    int m_fd;
+};
+
+// "." for the folder part of a bare name, which open() cannot take as "".
+std::string FolderForOpen(const std::string& folder);
+
+// A folder, FIFO, socket or device, in words.
+const char* KindOf(mode_t mode);
+
+void WriteAllAt(int fd, const unsigned char* bytes, std::size_t size, std::uint64_t offset,
+                const std::string& shownAs);
+// Until count bytes are in or the file ends; returns how many came.
+std::size_t ReadAllAt(int fd, std::uint64_t offset, unsigned char* buffer, std::size_t count,
+                      const std::string& path);
+
+Platform::FileIdentity IdentityIn(const struct stat& info);
+File::Version VersionOf(const struct stat& info);
+
+} // namespace PosixIo

@@ -1,0 +1,24 @@
+#pragma once
+
+// The named temporaries of the replaces in progress, shared by DurableReplace and
+// PendingReplace: a table a signal handler can read, the lock that tells a sweeping run a
+// temporary is still being written, and the naming of an unnamed one.
+#include <string>
+
+namespace Temporaries {
+
+// A new name is tried this often before the folder is taken to be full of them.
+constexpr int kNameAttempts = 100;
+
+// Registers a named temporary for RemoveAll; Forget takes it back once it has its final name.
+void Remember(const std::string& path);
+void Forget(const std::string& path) noexcept;
+// Async-signal-safe.
+void RemoveAll() noexcept;
+
+// Throws FileError (shown as the target's).
+void Lock(int fd, const std::string& shownAs);
+// Gives an unnamed temporary the name path, still locked; false with errno set if it cannot.
+bool LinkUnnamed(int fd, const std::string& path);
+
+} // namespace Temporaries

@@ -1,0 +1,59 @@
+#pragma once
+
+// What the Win32 side of the file layer shares between its classes: handles, reads and writes
+// that go on until done, and the failures they throw.
+#include "FileError.h"
+#include "Platform.h"
+
+#include <windows.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <utility>
+
+namespace Win32Io {
+
+[[noreturn]] inline void Fail(FileError::Action action, const std::string& path,
+                              DWORD code = ::GetLastError()) {
+    throw FileError::System(action, path, static_cast<int>(code));
+}
+
+inline HANDLE AsHandle(std::intptr_t handle) {
+    return reinterpret_cast<HANDLE>(handle);
+}
+inline std::intptr_t NoHandle() {
+    return reinterpret_cast<std::intptr_t>(INVALID_HANDLE_VALUE);
+}
+
+// An open handle, closed when released.
+class Handle {
+public:
+    explicit Handle(HANDLE handle) : m_handle(handle) {}
+    ~Handle() {
+        if (m_handle != INVALID_HANDLE_VALUE)
+            ::CloseHandle(m_handle);
+    }
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    HANDLE Get() const { return m_handle; }
+    // Closing is where a delayed write failure can show.
+    BOOL Close() {
+        const HANDLE handle = std::exchange(m_handle, INVALID_HANDLE_VALUE);
+        return handle == INVALID_HANDLE_VALUE || ::CloseHandle(handle);
+    }
+
+private:
+    HANDLE m_handle;
+};
+
+// Until count bytes are in or the file ends; returns how many came.
+std::size_t ReadAllAt(HANDLE handle, std::uint64_t offset, unsigned char* buffer, std::size_t count,
+                      const std::string& path);
+// At the file's current position.
+void WriteAll(HANDLE file, const unsigned char* bytes, std::size_t size, const std::string& target);
+
+std::uint64_t Combine(DWORD high, DWORD low);
+Platform::FileIdentity IdentityIn(const BY_HANDLE_FILE_INFORMATION& info);
+
+} // namespace Win32Io
