@@ -8,6 +8,7 @@
 #include "FlushWindow.h"
 #include "Messages.h"
 #include "OutputPath.h"
+#include "Platform.h"
 #include "Reporter.h"
 #include "Sha256.h"
 
@@ -45,6 +46,11 @@ InputResult Inspect(const std::string& input, const Options& options, BootLoader
             OutputPathFor(input, TargetOf(result.facts->variant), options.outputDir).string();
         result.bootLoaderMatch = MatchingBootLoader(part, result.facts->variant, bootLoaders);
         result.bootLoaderCompared = true;
+        // An unreadable file matches nothing, as a missing one does, but not without a word.
+        for (Variant variant : {Variant::k1x, Variant::k2x})
+            if (const std::optional<std::string> problem = bootLoaders.TakeProblem(variant))
+                result.warnings.push_back(Messages::Warning(
+                    bootLoaders.PathOf(variant), Messages::BootLoaderNotCompared(*problem)));
         // The image part as the file holds it: a full image's lacks the byte a conversion adds.
         if (options.checksum || options.json)
             result.sha256 =
@@ -67,6 +73,11 @@ std::string ChecksumLine(const InputResult& result) {
     return (escaped ? "\\" : "") + result.sha256 + "  " + name + "\n";
 }
 
+void ReportChecksumFileFailure(const std::string& reason) {
+    const std::string line = Messages::OneLine(Messages::ChecksumFileNotWritten(reason));
+    std::fprintf(stderr, "%s\n", line.c_str());
+}
+
 bool WriteChecksumFile(const std::string& path, const std::string& listing, const ConvertJob& job) {
     try {
         if (job.IsFileOfTheRun(FullPath(path)))
@@ -75,35 +86,63 @@ bool WriteChecksumFile(const std::string& path, const std::string& listing, cons
                               listing.size(), {});
         return true;
     } catch (const std::exception& e) {
-        const std::string line = Messages::OneLine(Messages::ChecksumFileNotWritten(e.what()));
-        std::fprintf(stderr, "%s\n", line.c_str());
+        ReportChecksumFileFailure(e.what());
         return false;
     }
+}
+
+// How many outputs may wait for their flush at once: each holds a handle, and a conversion needs
+// a few more of its own (the input, a boot-loader file, the temporary, the folder, the standard
+// streams), so a process that may open few files keeps fewer outputs waiting.
+std::size_t PendingWindowFor(std::size_t openFileLimit) {
+    constexpr std::size_t kHandlesOfOneConversion = 12;
+    return openFileLimit > kHandlesOfOneConversion + 1 ? openFileLimit - kHandlesOfOneConversion
+                                                       : 1;
 }
 
 } // namespace
 
 int BatchRunner::Run() {
+    // A listing that could not be written after the run would leave it unchecked: its place is
+    // checked before anything is converted, in a dry run too.
+    if (m_options.checksumFile) {
+        try {
+            DurableReplace::Check(*m_options.checksumFile);
+        } catch (const FileError& e) {
+            ReportChecksumFileFailure(e.what());
+            return kExitUsageError;
+        }
+    }
     BootLoaderStore bootLoaders(m_options.bootLoaderDir);
     Reporter reporter(m_options, m_options.inputs.size());
     ImagePartReader::Buffer part;
     std::string listing;
     bool allOk = true;
-    FlushWindow window([&](const InputResult& result) {
-        reporter.Report(result);
-        allOk = allOk && result.ok;
-        if (result.written)
-            listing += ChecksumLine(result);
-    });
+    FlushWindow window(
+        [&](const InputResult& result) {
+            reporter.Report(result);
+            allOk = allOk && result.ok;
+            if (result.written)
+                listing += ChecksumLine(result);
+        },
+        PendingWindowFor(Platform::OpenFileLimit()));
     ConvertJob job(m_options, bootLoaders, [&window] { window.Drain(); });
     for (std::size_t i = 0; i < m_options.inputs.size(); ++i) {
         const std::string& input = m_options.inputs[i];
         std::optional<PendingReplace> pending;
         window.MakeRoom(ImageLayout::kImagePartLength);
         reporter.Starting(i, input);
-        InputResult result = m_options.command == Options::Command::Convert
-                                 ? job.Run(input, pending)
-                                 : Inspect(input, m_options, bootLoaders, part);
+        const auto run = [&] {
+            return m_options.command == Options::Command::Convert
+                       ? job.Run(input, pending)
+                       : Inspect(input, m_options, bootLoaders, part);
+        };
+        InputResult result = run();
+        // The handles of the pending outputs are given back, and the input tried once more.
+        if (result.outOfHandles && window.HasPending()) {
+            window.Drain();
+            result = run();
+        }
         window.Add(std::move(result), std::move(pending), ImageLayout::kImagePartLength);
     }
     window.Drain();

@@ -3,6 +3,7 @@
 #include "BootLoaderFile.h"
 #include "FileError.h"
 #include "Messages.h"
+#include "Platform.h"
 
 #include <filesystem>
 
@@ -12,10 +13,8 @@ std::string BootLoaderStore::PathOf(Variant variant) const {
 
 const std::vector<unsigned char>& BootLoaderStore::Of(Variant variant) {
     Entry& entry = m_entries[variant == Variant::k2x ? 1 : 0];
-    if (!entry.loaded) {
-        entry.loaded = true;
+    if (!entry.loaded)
         Load(variant, entry);
-    }
     if (!entry.error.empty())
         throw std::runtime_error(entry.error);
     return entry.bytes;
@@ -29,9 +28,19 @@ const std::vector<unsigned char>* BootLoaderStore::IfUsable(Variant variant) {
     }
 }
 
+std::optional<std::string> BootLoaderStore::TakeProblem(Variant variant) {
+    Entry& entry = m_entries[variant == Variant::k2x ? 1 : 0];
+    if (!entry.loaded || entry.error.empty() || entry.problemTaken ||
+        !Platform::IdentityOf(PathOf(variant)))
+        return std::nullopt;
+    entry.problemTaken = true;
+    return entry.error;
+}
+
 void BootLoaderStore::Load(Variant variant, Entry& entry) const {
     const std::string path = PathOf(variant);
     std::error_code gone;
+    entry.loaded = true;
     if (std::filesystem::path(path).is_relative() && std::filesystem::current_path(gone).empty()) {
         entry.error = Messages::BootLoaderUnusable(Messages::NoCurrentFolder(gone.message()));
         return;
@@ -39,6 +48,11 @@ void BootLoaderStore::Load(Variant variant, Entry& entry) const {
     try {
         entry.bytes = BootLoaderFile::Load(path);
     } catch (const FileError& e) {
+        // No free handle is no fault of the file: it is read again when one is free.
+        if (e.GetCause() == FileError::Cause::System && Platform::IsOutOfHandles(e.SystemCode())) {
+            entry.loaded = false;
+            throw;
+        }
         // A wrong length names the file and both lengths already.
         entry.error = e.GetCause() == FileError::Cause::WrongLength
                           ? e.what()

@@ -3,6 +3,7 @@
 #include "VariantTable.h"
 
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,8 @@ public:
     const std::vector<unsigned char>& Of(Variant variant);
     // The same, or null where its file cannot be used: for a comparison that may do without.
     const std::vector<unsigned char>* IfUsable(Variant variant);
+    // Once per run: why this variant's file, which is there, could not be used, after a use.
+    std::optional<std::string> TakeProblem(Variant variant);
     std::string PathOf(Variant variant) const;
 
 private:
@@ -24,6 +27,7 @@ private:
         bool loaded = false;
         std::vector<unsigned char> bytes;
         std::string error;
+        bool problemTaken = false;
     };
     void Load(Variant variant, Entry& entry) const;
 

@@ -111,8 +111,20 @@ std::optional<int> CommandLine::Parse(int argc, char** argv) {
     try {
         m_app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
-        const int code = m_app.exit(e, std::cout, std::cerr);
-        return code == 0 ? kExitAllConverted : kExitUsageError;
+        // --help and --version end the parse too, with their text on stdout.
+        if (e.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success))
+            return m_app.exit(e, std::cout, std::cerr) == 0 ? kExitAllConverted : kExitUsageError;
+        // A first word that is no option and no command is what the user took for a command.
+        const bool unknownCommand =
+            m_app.get_subcommands().empty() && argc > 1 && argv[1][0] != '-';
+        std::cerr << Messages::UsageError(unknownCommand ? Messages::UnknownCommand(argv[1])
+                                                         : std::string(e.what()))
+                  << '\n';
+        return kExitUsageError;
+    }
+    if (m_options.checksumFile && m_options.checksumFile->empty()) {
+        std::cerr << Messages::UsageError(Messages::EmptyChecksumFileName()) << '\n';
+        return kExitUsageError;
     }
     m_options.command = m_convert->parsed() ? Options::Command::Convert : Options::Command::Info;
     for (Variant variant : {Variant::k1x, Variant::k2x})

@@ -5,25 +5,10 @@
 #include "FileError.h"
 #include "Messages.h"
 #include "OutputPath.h"
+#include "Platform.h"
 #include "Sha256.h"
 
 #include <algorithm>
-#include <cctype>
-#include <system_error>
-
-namespace {
-
-// Whether a file system that ignores case could take the two for one name. Bytes beyond ASCII
-// count as alike, whichever letters of whichever encoding they are: such a pair only costs a
-// question to the file system.
-bool MayBeOneName(const std::string& a, const std::string& b) {
-    const auto alike = [](unsigned char x, unsigned char y) {
-        return (x >= 0x80 && y >= 0x80) || std::tolower(x) == std::tolower(y);
-    };
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), alike);
-}
-
-} // namespace
 
 ConvertJob::ConvertJob(const Options& options, BootLoaderStore& bootLoaders,
                        std::function<void()> finishPending)
@@ -48,8 +33,9 @@ ConvertJob::ConvertJob(const Options& options, BootLoaderStore& bootLoaders,
 
 bool ConvertJob::IsFileOfTheRun(const std::filesystem::path& path) const {
     // Called once every output has its name.
-    const auto same = [&path](const std::filesystem::path& other) { return SameFile(path, other); };
-    return m_protected.Contains(path) || std::any_of(m_outputs.begin(), m_outputs.end(), same);
+    const std::vector<std::string> outputs = m_outputs.All();
+    const auto same = [&path](const std::string& output) { return SameFile(path, output); };
+    return m_protected.Contains(path) || std::any_of(outputs.begin(), outputs.end(), same);
 }
 
 InputResult ConvertJob::Run(const std::string& input, std::optional<PendingReplace>& pending) {
@@ -60,6 +46,10 @@ InputResult ConvertJob::Run(const std::string& input, std::optional<PendingRepla
             throw std::runtime_error(Messages::EmptyName());
         Convert(input, result, pending);
         result.ok = true;
+    } catch (const FileError& e) {
+        result.error = e.what();
+        result.outOfHandles =
+            e.GetCause() == FileError::Cause::System && Platform::IsOutOfHandles(e.SystemCode());
     } catch (const std::exception& e) {
         // FileError, and the file system library's own errors (a vanished working folder).
         result.error = e.what();
@@ -95,7 +85,6 @@ void ConvertJob::Convert(const std::string& input, InputResult& result,
     CheckOutputIsFree(output);
     if (inMemory)
         Conversion::OverlayBootLoader(m_image, bootLoader);
-    m_outputs.push_back(output);
     if (m_options.dryRun) {
         DurableReplace::Check(result.output);
     } else {
@@ -109,6 +98,8 @@ void ConvertJob::Convert(const std::string& input, InputResult& result,
                                                              bootLoader, replace));
         result.verified = m_options.verify;
     }
+    // Only now is the place taken: an output that failed may be tried again or by another input.
+    m_outputs.Add(result.output);
     if (inMemory)
         result.sha256 = Sha256::HexOf(m_image.data(), m_image.size());
 }
@@ -116,15 +107,13 @@ void ConvertJob::Convert(const std::string& input, InputResult& result,
 void ConvertJob::CheckOutputIsFree(const std::filesystem::path& output) {
     if (m_protected.Contains(output))
         throw std::runtime_error(Messages::OutputIsAnInput(output.string()));
-    for (const std::filesystem::path& earlier : m_outputs) {
-        if (earlier == output)
+    if (m_outputs.Contains(output.string()))
+        throw std::runtime_error(Messages::OutputWrittenEarlier(output.string()));
+    // A name that may be an earlier one to the file system is asked once that one is named.
+    for (const std::string& earlier : m_outputs.AlikeTo(output.string())) {
+        m_finishPending();
+        if (SameFile(earlier, output))
             throw std::runtime_error(Messages::OutputWrittenEarlier(output.string()));
-        // A name that may be the earlier one to the file system is asked once that one is named.
-        if (MayBeOneName(earlier.string(), output.string())) {
-            m_finishPending();
-            if (SameFile(earlier, output))
-                throw std::runtime_error(Messages::OutputWrittenEarlier(output.string()));
-        }
     }
     if (!m_listing.empty() && SameFile(output, m_listing))
         throw std::runtime_error(Messages::OutputIsTheChecksumFile(output.string()));

@@ -4,6 +4,7 @@
 #include "FileSet.h"
 #include "InputResult.h"
 #include "Options.h"
+#include "OutputNames.h"
 #include "PendingReplace.h"
 
 #include <filesystem>
@@ -36,6 +37,6 @@ private:
     std::vector<unsigned char> m_image;
     std::function<void()> m_finishPending;
     FileSet m_protected;
-    std::vector<std::filesystem::path> m_outputs;
+    OutputNames m_outputs;
     std::filesystem::path m_listing; // --checksum-file, which no output may take
 };

@@ -4,6 +4,7 @@
 #include "FileError.h"
 #include "Platform.h"
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
@@ -19,9 +20,13 @@ static_assert(kMaxPendingCount <= DurableReplace::kMaxPending);
 
 } // namespace
 
+FlushWindow::FlushWindow(Ready ready, std::size_t maxCount)
+    : m_ready(std::move(ready)),
+      m_maxCount(std::clamp<std::size_t>(maxCount, 1, kMaxPendingCount)) {}
+
 void FlushWindow::MakeRoom(std::size_t bytes) {
     if (m_pendingCount > 0 &&
-        (m_pendingCount + 1 > kMaxPendingCount || m_pendingBytes + bytes > kMaxPendingBytes))
+        (m_pendingCount + 1 > m_maxCount || m_pendingBytes + bytes > kMaxPendingBytes))
         Drain();
 }
 

@@ -17,13 +17,15 @@
 class FlushWindow {
 public:
     using Ready = std::function<void(const InputResult&)>;
-    explicit FlushWindow(Ready ready) : m_ready(std::move(ready)) {}
+    // At most maxCount outputs pending, and never more than DurableReplace::kMaxPending.
+    FlushWindow(Ready ready, std::size_t maxCount);
     ~FlushWindow() = default; // what is still pending is dropped: its temporary goes
 
     // Finishes the pending outputs if one more of this many bytes would not fit.
     void MakeRoom(std::size_t bytes);
     void Add(InputResult result, std::optional<PendingReplace> pending, std::size_t bytes);
     void Drain();
+    bool HasPending() const { return m_pendingCount > 0; }
 
 private:
     struct Entry {
@@ -35,6 +37,7 @@ private:
     static void Fail(InputResult& result, const std::string& reason);
 
     Ready m_ready;
+    std::size_t m_maxCount;
     std::deque<Entry> m_entries;
     std::size_t m_pendingCount = 0;
     std::size_t m_pendingBytes = 0;

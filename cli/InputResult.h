@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 // The outcome for one input, as the reporter shows it.
 struct InputResult {
@@ -19,4 +20,6 @@ struct InputResult {
     std::optional<Variant> bootLoaderMatch; // info: the boot-loader file the area equals
     bool bootLoaderCompared = false;        // info: the area was read and compared
     std::string error;                      // the reason, when not ok
+    bool outOfHandles = false;              // failed for want of a free file handle
+    std::vector<std::string> warnings;      // lines for stderr that are no failure
 };

@@ -24,6 +24,19 @@ std::string NoCurrentFolder(const std::string& reason) {
     return "the current folder is gone (" + reason + "); name the files by absolute paths";
 }
 
+std::string UsageError(const std::string& reason) {
+    return OneLine(std::string(kProgramName) + ": " + reason) + "\nRun \"" + kProgramName +
+           " --help\" for more information.";
+}
+
+std::string UnknownCommand(const std::string& word) {
+    return "unknown command \"" + word + "\"; the commands are info and convert";
+}
+
+std::string EmptyChecksumFileName() {
+    return "--checksum-file: an empty name names no file";
+}
+
 std::string Failure(const std::string& input, const std::string& reason) {
     return std::string(kProgramName) + ": " + (input.empty() ? "\"\"" : input) + ": " + reason;
 }
@@ -32,29 +45,65 @@ std::string ReportNotWritten(const std::string& reason) {
     return std::string(kProgramName) + ": cannot write the report: " + reason;
 }
 
+namespace {
+
+// The length of the well-formed UTF-8 sequence of more than one byte that starts at text[at],
+// or 0 where none does.
+std::size_t Utf8SequenceAt(const std::string& text, std::size_t at) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[at + i]); };
+    const unsigned char lead = byte(0);
+    std::size_t length = 0;
+    unsigned char low = 0x80, high = 0xBF; // the range of the second byte
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : 0x80;  // no overlong form
+        high = lead == 0xED ? 0x9F : 0xBF; // no surrogate
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : 0x80;  // no overlong form
+        high = lead == 0xF4 ? 0x8F : 0xBF; // nothing past U+10FFFF
+    }
+    if (length == 0 || at + length > text.size() || byte(1) < low || byte(1) > high)
+        return 0;
+    for (std::size_t i = 2; i < length; ++i)
+        if (byte(i) < 0x80 || byte(i) > 0xBF)
+            return 0;
+    return length;
+}
+
+std::string Escaped(const char* format, unsigned value) {
+    char escape[8];
+    std::snprintf(escape, sizeof escape, format, value);
+    return escape;
+}
+
+} // namespace
+
 std::string OneLine(const std::string& text) {
     std::string line;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte >= 0x20 && byte != 0x7F) {
-            line += c;
-            continue;
-        }
-        switch (c) {
-        case '\n':
+    for (std::size_t i = 0; i < text.size();) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        const std::size_t sequence = byte >= 0x80 ? Utf8SequenceAt(text, i) : 0;
+        // C1 controls, which 8-bit terminals obey as C0 ones: U+0080 to U+009F, and raw bytes
+        // of that range that are no part of a UTF-8 character.
+        if (sequence == 2 && byte == 0xC2 && static_cast<unsigned char>(text[i + 1]) < 0xA0) {
+            line += Escaped("\\u%04X", static_cast<unsigned char>(text[i + 1]));
+        } else if (sequence > 0) {
+            line.append(text, i, sequence);
+        } else if (byte == '\n') {
             line += "\\n";
-            break;
-        case '\r':
+        } else if (byte == '\r') {
             line += "\\r";
-            break;
-        case '\t':
+        } else if (byte == '\t') {
             line += "\\t";
-            break;
-        default:
-            char escape[5];
-            std::snprintf(escape, sizeof escape, "\\x%02X", byte);
-            line += escape;
+        } else if (byte < 0x20 || byte == 0x7F || (byte >= 0x80 && byte <= 0x9F)) {
+            line += Escaped("\\x%02X", byte);
+        } else {
+            line += text[i];
         }
+        i += sequence > 0 ? sequence : 1;
     }
     return line;
 }
@@ -81,6 +130,10 @@ std::string Warning(const std::string& input, const std::string& text) {
 
 std::string SignatureDisagrees(const std::string& signature, const std::string& bootLoaderFile) {
     return "the signature says " + signature + " but the boot-loader area equals " + bootLoaderFile;
+}
+
+std::string BootLoaderNotCompared(const std::string& reason) {
+    return "compared with no image: " + reason;
 }
 
 std::string ChecksumFileNotWritten(const std::string& reason) {

@@ -17,6 +17,11 @@ std::string OutputWrittenEarlier(const std::string& output);
 std::string EmptyName();
 std::string NoCurrentFolder(const std::string& reason);
 
+// A mistake in the command line, on stderr: "keldarin-cli: REASON" and where help is.
+std::string UsageError(const std::string& reason);
+std::string UnknownCommand(const std::string& word);
+std::string EmptyChecksumFileName();
+
 // One line on stderr: "keldarin-cli: INPUT: REASON".
 std::string Failure(const std::string& input, const std::string& reason);
 // A report that could not be written, as the last line of a run.
@@ -37,6 +42,8 @@ std::string ChecksumSuffix(const std::string& sha256);
 std::string Warning(const std::string& input, const std::string& text);
 // info: the signature tells one variant, the boot-loader area is the other one's file.
 std::string SignatureDisagrees(const std::string& signature, const std::string& bootLoaderFile);
+// info: a boot-loader file that is there but could not be used, for the reason given.
+std::string BootLoaderNotCompared(const std::string& reason);
 std::string ChecksumFileNotWritten(const std::string& reason);
 std::string OutputIsTheChecksumFile(const std::string& output);
 std::string ChecksumFileIsAFileOfTheRun(const std::string& path);

@@ -56,6 +56,25 @@ void PutName(nlohmann::json& object, const char* key, const std::string& name) {
             LowerHex(reinterpret_cast<const unsigned char*>(name.data()), name.size());
 }
 
+// JSON as dumped, with the C1 controls U+0080 to U+009F escaped, which JSON allows and a dump
+// leaves raw: an 8-bit terminal obeys them as it does C0 ones. In well-formed UTF-8, 0xC2
+// followed by 0x80 to 0x9F is one of them and nothing else.
+std::string WithC1Escaped(const std::string& json) {
+    std::string escaped;
+    for (std::size_t i = 0; i < json.size(); ++i) {
+        const auto next = i + 1 < json.size() ? static_cast<unsigned char>(json[i + 1]) : 0;
+        if (static_cast<unsigned char>(json[i]) == 0xC2 && next >= 0x80 && next <= 0x9F) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\u%04x", next);
+            escaped += escape;
+            ++i;
+        } else {
+            escaped += json[i];
+        }
+    }
+    return escaped;
+}
+
 } // namespace
 
 Reporter::Reporter(const Options& options, std::size_t total)
@@ -86,6 +105,8 @@ void Reporter::Report(const InputResult& result) {
     // Every failure goes to stderr, -q or not; info also answers for a rejected file on stdout.
     if (!result.ok)
         PutLine(stderr, Messages::OneLine(Messages::Failure(result.input, result.error)));
+    for (const std::string& warning : result.warnings)
+        PutLine(stderr, Messages::OneLine(warning));
     // Not a failure: an image converted with an older boot-loader file, or a damaged one.
     if (result.bootLoaderMatch && *result.bootLoaderMatch != result.facts->variant)
         PutLine(stderr, Messages::OneLine(Messages::Warning(
@@ -169,5 +190,5 @@ void Reporter::WriteJson(const InputResult& result) const {
     object["sha256"] = result.sha256.empty() ? json() : json(result.sha256);
     object["error"] = result.ok ? json() : json(result.error);
     // File names are bytes, not necessarily UTF-8: replace what is not, rather than fail.
-    PutLine(stdout, object.dump(-1, ' ', false, json::error_handler_t::replace));
+    PutLine(stdout, WithC1Escaped(object.dump(-1, ' ', false, json::error_handler_t::replace)));
 }

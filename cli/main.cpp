@@ -20,6 +20,12 @@ void EndOnSignals() {
 #ifdef SIGHUP
     std::signal(SIGHUP, EndOnSignal);
 #endif
+#ifdef SIGPIPE
+    // A reader that went away, or a file-size limit, is a failure to report, not a silent end:
+    // the write fails with EPIPE or EFBIG instead, and the run says so.
+    std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
 }
 
 } // namespace

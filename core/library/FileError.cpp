@@ -83,3 +83,15 @@ FileError FileError::FolderNotFlushed(const std::string& target, int code) {
     return FileError(Action::Replace, target, Cause::System, code, reason,
                      Message(Action::Replace, target, reason));
 }
+
+FileError FileError::FolderMissing(const std::string& target, const std::string& folder, int code) {
+    const std::string reason = "its folder " + folder + " does not exist";
+    return FileError(Action::Create, target, Cause::System, code, reason,
+                     Message(Action::Create, target, reason));
+}
+
+FileError FileError::WithLeftover(const FileError& error, const std::string& temporary) {
+    const std::string left = "; left " + temporary + ": remove it by hand";
+    return FileError(error.m_action, error.m_path, error.m_cause, error.m_code,
+                     error.m_reason + left, error.what() + left);
+}

@@ -35,6 +35,10 @@ public:
     // target has its name, but the folder holding that name could not be flushed to the
     // storage: the name may not survive a power loss.
     static FileError FolderNotFlushed(const std::string& target, int code);
+    // target cannot be created because its folder does not exist; code is the system's own.
+    static FileError FolderMissing(const std::string& target, const std::string& folder, int code);
+    // error, after which a temporary stayed behind that the file system would not let go.
+    static FileError WithLeftover(const FileError& error, const std::string& temporary);
 
     Action GetAction() const { return m_action; }
     Cause GetCause() const { return m_cause; }

@@ -4,6 +4,8 @@
 #include <string>
 #include <utility>
 
+class FileError;
+
 // A replace whose bytes are all in a temporary in the target's folder, on their way to the
 // storage, but which does not have the target's name yet (DurableReplace::Begin). Finish waits
 // until they are on the storage and only then gives them the name; dropped unfinished, the
@@ -30,7 +32,10 @@ private:
     friend class DurableReplace;
     PendingReplace(std::intptr_t handle, std::string target, std::string named)
         : m_handle(handle), m_target(std::move(target)), m_named(std::move(named)) {}
-    void Discard() noexcept;
+    // Removes the temporary; returns its name where the file system would not let it go.
+    std::string Discard() noexcept;
+    // Discard, then error, telling of a temporary that stayed.
+    [[noreturn]] void Abandon(const FileError& error);
 
     std::intptr_t m_handle; // a descriptor on POSIX, a HANDLE on Windows
     std::string m_target;

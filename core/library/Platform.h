@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -13,6 +14,10 @@ namespace Platform {
 
 // The system's own words for an error code (errno on POSIX, a Win32 error code on Windows).
 std::string SystemReason(int code);
+// Whether the code says the process, or the system, has no room for another open file.
+bool IsOutOfHandles(int code);
+// How many files the process may have open at once, its standard streams included.
+std::size_t OpenFileLimit();
 
 // The folder part of a path with its trailing separator, or "" for a bare name.
 std::string FolderOf(const std::string& path);

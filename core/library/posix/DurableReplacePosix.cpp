@@ -16,13 +16,56 @@ using PosixIo::Descriptor;
 using PosixIo::Fail;
 using PosixIo::FolderForOpen;
 
-void DurableReplace::Check(const std::string& target) {
+namespace {
+
+// The file's attribute flags (chattr), or none where the file system has none.
+int AttributeFlags(const std::string& path, int openFlags) {
+#ifdef FS_IOC_GETFLAGS
+    const Descriptor fd(open(path.c_str(), openFlags | O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    int flags = 0;
+    if (fd.Get() >= 0 && ioctl(fd.Get(), FS_IOC_GETFLAGS, &flags) == 0)
+        return flags;
+#else
+    (void)path, (void)openFlags;
+#endif
+    return 0;
+}
+
+bool RefusesChange(int flags) {
+#ifdef FS_IOC_GETFLAGS
+    return (flags & (FS_IMMUTABLE_FL | FS_APPEND_FL)) != 0;
+#else
+    (void)flags;
+    return false;
+#endif
+}
+
+// What a rename over at needs besides a writable folder: a folder that lets names change, a
+// file of that name that may be replaced, and in a sticky folder, a file of one's own.
+void CheckReplaceable(const std::string& at, const std::string& folder, const std::string& target) {
+    if (RefusesChange(AttributeFlags(folder, O_DIRECTORY)))
+        Fail(Action::Create, target, EPERM);
+    struct stat file, dir;
+    if (lstat(at.c_str(), &file) != 0 || !S_ISREG(file.st_mode))
+        return;
+    if (RefusesChange(AttributeFlags(at, O_NOFOLLOW)))
+        Fail(Action::Replace, target, EPERM);
+    const uid_t self = geteuid();
+    if (stat(folder.c_str(), &dir) == 0 && (dir.st_mode & S_ISVTX) && self != 0 &&
+        self != file.st_uid && self != dir.st_uid)
+        Fail(Action::Replace, target, EPERM);
+}
+
+// Every check that the system lets a program make before it writes.
+void CheckTarget(const std::string& at, const std::string& target) {
     struct stat info;
-    if (stat(target.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
+    if (stat(at.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
         Fail(Action::Replace, target, EISDIR);
-    const std::string folderPart = Platform::FolderOf(target);
+    const std::string folderPart = Platform::FolderOf(at);
     const std::string folder = FolderForOpen(folderPart);
-    const std::string name = target.substr(folderPart.size());
+    const std::string name = at.substr(folderPart.size());
+    if (access(folder.c_str(), F_OK) != 0 && errno == ENOENT)
+        throw FileError::FolderMissing(target, folder, ENOENT);
     errno = 0;
     const long nameMax = pathconf(folder.c_str(), _PC_NAME_MAX);
     if (nameMax < 0 && errno != 0)
@@ -31,6 +74,31 @@ void DurableReplace::Check(const std::string& target) {
         Fail(Action::Create, target, ENAMETOOLONG);
     if (access(folder.c_str(), W_OK | X_OK) != 0)
         Fail(Action::Create, target);
+    CheckReplaceable(at, folder, target);
+}
+
+} // namespace
+
+void DurableReplace::Check(const std::string& target) {
+    const std::string at = PosixIo::Reachable(target);
+    CheckTarget(at, target);
+    // Whether the folder really takes a new file, asked the way a write asks. An unnamed file
+    // leaves nothing behind; where the file system has none, an empty temporary is made and
+    // removed at once, as nothing else tells (a read-only share, a system folder such as /proc).
+    const std::string folder = FolderForOpen(Platform::FolderOf(at));
+#ifdef O_TMPFILE
+    const Descriptor unnamed(open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
+    if (unnamed.Get() >= 0)
+        return;
+    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL && errno != ENOENT)
+        Fail(Action::Create, target);
+#endif
+    const std::string probe = Platform::FolderOf(at) + NewTemporaryName();
+    const Descriptor named(open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    if (named.Get() < 0 && errno != EEXIST)
+        Fail(Action::Create, target);
+    if (named.Get() >= 0)
+        unlink(probe.c_str());
 }
 
 namespace {
@@ -68,7 +136,9 @@ Descriptor OpenTemporary(const std::string& folder, mode_t mode, const std::stri
 
 mode_t ModeFor(const std::string& target, const std::string& permissionsFrom, bool& keepExisting) {
     struct stat info;
-    keepExisting = stat(target.c_str(), &info) == 0;
+    // A link in the target's place is replaced, not written through: the output is a new file,
+    // whatever the bits of what the link points to.
+    keepExisting = lstat(target.c_str(), &info) == 0 && S_ISREG(info.st_mode);
     if (keepExisting)
         return info.st_mode & 07777;
     if (!permissionsFrom.empty() && stat(permissionsFrom.c_str(), &info) == 0)
@@ -140,30 +210,35 @@ std::size_t CopyTailInKernel(int fd, int source, const DurableReplace::Options::
 
 PendingReplace DurableReplace::Begin(const std::string& target, const unsigned char* bytes,
                                      std::size_t size, const Options& options) {
-    Check(target);
-    const std::string folder = Platform::FolderOf(target);
+    const std::string at = PosixIo::Reachable(target);
+    CheckTarget(at, target);
+    const std::string folder = Platform::FolderOf(at);
     RemoveStaleTemporaries(FolderForOpen(folder));
 
     bool keepExisting = false;
-    const mode_t mode = ModeFor(target, options.permissionsFrom, keepExisting);
+    const mode_t mode = ModeFor(at, options.permissionsFrom, keepExisting);
     std::string named;
     Descriptor opened = OpenTemporary(folder, keepExisting ? 0600 : mode, target, named);
     const int fd = opened.Get();
     // From here on the pending replace removes the temporary should anything fail.
     PendingReplace pending(opened.Release(), target, named);
-    if (!named.empty())
-        Temporaries::Remember(named);
-    // A replaced file keeps its bits exactly; the umask applies only to new files.
-    if (keepExisting && fchmod(fd, mode) != 0)
-        Fail(Action::Create, target);
-    PosixIo::WriteAllAt(fd, bytes, options.tail ? options.tail->from : size, 0, target);
-    if (options.tail) {
-        WriteTail(fd, *options.tail, target);
-        if (ftruncate(fd, static_cast<off_t>(size)) != 0) // the zeros after the tail
-            Fail(Action::Write, target);
+    try {
+        if (!named.empty())
+            Temporaries::Remember(named);
+        // A replaced file keeps its bits exactly; the umask applies only to new files.
+        if (keepExisting && fchmod(fd, mode) != 0)
+            Fail(Action::Create, target);
+        PosixIo::WriteAllAt(fd, bytes, options.tail ? options.tail->from : size, 0, target);
+        if (options.tail) {
+            WriteTail(fd, *options.tail, target);
+            if (ftruncate(fd, static_cast<off_t>(size)) != 0) // the zeros after the tail
+                Fail(Action::Write, target);
+        }
+        if (options.verify)
+            Verify(fd, target, bytes, size, options.tail ? &*options.tail : nullptr);
+    } catch (const FileError& error) {
+        pending.Abandon(error);
     }
-    if (options.verify)
-        Verify(fd, target, bytes, size, options.tail ? &*options.tail : nullptr);
 #ifdef SYNC_FILE_RANGE_WRITE
     // Starts the write-out without waiting for it: Finish's flush then finds it done or under way.
     sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);

@@ -18,19 +18,23 @@ PendingReplace::~PendingReplace() {
     Discard();
 }
 
-void PendingReplace::Discard() noexcept {
+std::string PendingReplace::Discard() noexcept {
+    std::string left;
     if (!m_named.empty()) {
-        unlink(m_named.c_str());
+        if (unlink(m_named.c_str()) != 0 && errno != ENOENT)
+            left = m_named;
         Temporaries::Forget(m_named);
         m_named.clear();
     }
     if (m_handle >= 0)
         close(static_cast<int>(std::exchange(m_handle, -1)));
+    return left;
 }
 
 void PendingReplace::FinishNamed() {
     const int fd = static_cast<int>(m_handle);
-    const std::string folder = Platform::FolderOf(m_target);
+    const std::string at = PosixIo::Reachable(m_target);
+    const std::string folder = Platform::FolderOf(at);
     try {
         if (fsync(fd) != 0)
             Fail(Action::Write, m_target);
@@ -45,8 +49,10 @@ void PendingReplace::FinishNamed() {
         }
         if (m_named.empty())
             Fail(Action::Create, m_target, EEXIST);
-        if (rename(m_named.c_str(), m_target.c_str()) != 0)
+        if (rename(m_named.c_str(), at.c_str()) != 0)
             Fail(Action::Replace, m_target);
+    } catch (const FileError& error) {
+        Abandon(error);
     } catch (...) {
         Discard();
         throw;
@@ -59,7 +65,8 @@ void PendingReplace::FinishNamed() {
 
 void PendingReplace::SyncFolderOf(const std::string& target) {
     // The rename itself must reach the storage too, or the new name may not survive a power loss.
-    const std::string folder = PosixIo::FolderForOpen(Platform::FolderOf(target));
+    const std::string folder =
+        PosixIo::FolderForOpen(Platform::FolderOf(PosixIo::Reachable(target)));
     PosixIo::Descriptor folderFd(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (folderFd.Get() < 0)
         throw FileError::FolderNotFlushed(target, errno);

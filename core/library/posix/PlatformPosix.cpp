@@ -3,11 +3,25 @@
 #include "PosixIo.h"
 
 #include <cstring>
+#include <limits>
+#include <sys/resource.h>
 
 namespace Platform {
 
 std::string SystemReason(int code) {
     return std::strerror(code);
+}
+
+bool IsOutOfHandles(int code) {
+    return code == EMFILE || code == ENFILE;
+}
+
+std::size_t OpenFileLimit() {
+    struct rlimit limit;
+    if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY ||
+        limit.rlim_cur > std::numeric_limits<std::size_t>::max())
+        return std::numeric_limits<std::size_t>::max();
+    return static_cast<std::size_t>(limit.rlim_cur);
 }
 
 std::string FolderOf(const std::string& path) {

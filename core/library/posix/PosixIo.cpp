@@ -1,6 +1,8 @@
 #include "PosixIo.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdlib>
 
 namespace PosixIo {
 
@@ -11,6 +13,22 @@ constexpr std::size_t kMaxChunk = 1u << 30;
 
 std::string FolderForOpen(const std::string& folder) {
     return folder.empty() ? std::string(".") : folder;
+}
+
+std::string Reachable(const std::string& path) {
+    if (path.size() < PATH_MAX)
+        return path;
+    // Any length: the C library walks up the folders itself where the system's call gives up.
+    char* current = getcwd(nullptr, 0);
+    if (!current)
+        return path;
+    std::string folder = current;
+    std::free(current);
+    if (folder.back() != '/')
+        folder += '/';
+    if (path.compare(0, folder.size(), folder) == 0)
+        return path.substr(folder.size());
+    return path;
 }
 
 const char* KindOf(mode_t mode) {

@@ -42,6 +42,11 @@ private:
 // "." for the folder part of a bare name, which open() cannot take as "".
 std::string FolderForOpen(const std::string& folder);
 
+// A spelling of path that the system takes: path itself or, where it is longer than the
+// system's limit for one path (PATH_MAX), the same path relative to the current folder, where
+// it lies below that. Messages still name the path as given.
+std::string Reachable(const std::string& path);
+
 // A folder, FIFO, socket or device, in words.
 const char* KindOf(mode_t mode);
 

@@ -18,8 +18,12 @@ void DurableReplace::Check(const std::string& target) {
         Fail(Action::Replace, target, ERROR_ACCESS_DENIED);
     const std::string folder = Platform::FolderOf(target);
     const DWORD folderAttributes = ::GetFileAttributesA(folder.empty() ? "." : folder.c_str());
+    const DWORD folderError = ::GetLastError();
+    if (folderAttributes == INVALID_FILE_ATTRIBUTES &&
+        (folderError == ERROR_PATH_NOT_FOUND || folderError == ERROR_FILE_NOT_FOUND))
+        throw FileError::FolderMissing(target, folder, static_cast<int>(folderError));
     if (folderAttributes == INVALID_FILE_ATTRIBUTES)
-        Fail(Action::Create, target);
+        Fail(Action::Create, target, folderError);
     if (!(folderAttributes & FILE_ATTRIBUTE_DIRECTORY))
         Fail(Action::Create, target, ERROR_DIRECTORY);
     if (folder.size() + TemporaryNameLength() >= MAX_PATH || target.size() >= MAX_PATH)
@@ -47,21 +51,25 @@ PendingReplace DurableReplace::Begin(const std::string& target, const unsigned c
         Fail(Action::Create, target, ERROR_FILE_EXISTS);
     // From here on the pending replace removes the temporary should anything fail.
     PendingReplace pending(reinterpret_cast<std::intptr_t>(created), target, temporary);
-    Win32Io::WriteAll(created, bytes, options.tail ? options.tail->from : size, target);
-    if (options.tail) {
-        WriteTail(reinterpret_cast<std::intptr_t>(created), *options.tail, target);
-        LARGE_INTEGER end; // the zeros after the tail
-        end.QuadPart = static_cast<LONGLONG>(size);
-        if (!::SetFilePointerEx(created, end, nullptr, FILE_BEGIN) || !::SetEndOfFile(created))
-            Fail(Action::Write, target);
-    }
-    if (options.verify) {
-        if (!::FlushFileBuffers(created))
-            Fail(Action::Write, target);
-        CompareReadBack(target, bytes, size, options.tail ? &*options.tail : nullptr,
-                        [&](std::uint64_t at, unsigned char* buffer, std::size_t n) {
-                            return Win32Io::ReadAllAt(created, at, buffer, n, target);
-                        });
+    try {
+        Win32Io::WriteAll(created, bytes, options.tail ? options.tail->from : size, target);
+        if (options.tail) {
+            WriteTail(reinterpret_cast<std::intptr_t>(created), *options.tail, target);
+            LARGE_INTEGER end; // the zeros after the tail
+            end.QuadPart = static_cast<LONGLONG>(size);
+            if (!::SetFilePointerEx(created, end, nullptr, FILE_BEGIN) || !::SetEndOfFile(created))
+                Fail(Action::Write, target);
+        }
+        if (options.verify) {
+            if (!::FlushFileBuffers(created))
+                Fail(Action::Write, target);
+            CompareReadBack(target, bytes, size, options.tail ? &*options.tail : nullptr,
+                            [&](std::uint64_t at, unsigned char* buffer, std::size_t n) {
+                                return Win32Io::ReadAllAt(created, at, buffer, n, target);
+                            });
+        }
+    } catch (const FileError& error) {
+        pending.Abandon(error);
     }
     return pending;
 }

@@ -14,13 +14,16 @@ PendingReplace::~PendingReplace() {
     Discard();
 }
 
-void PendingReplace::Discard() noexcept {
+std::string PendingReplace::Discard() noexcept {
     const HANDLE handle = AsHandle(std::exchange(m_handle, Win32Io::NoHandle()));
     if (handle != INVALID_HANDLE_VALUE)
         ::CloseHandle(handle);
-    if (!m_named.empty())
-        ::DeleteFileA(m_named.c_str());
+    std::string left;
+    if (!m_named.empty() && !::DeleteFileA(m_named.c_str()) &&
+        ::GetLastError() != ERROR_FILE_NOT_FOUND)
+        left = m_named;
     m_named.clear();
+    return left;
 }
 
 void PendingReplace::SyncFolderOf(const std::string&) {
@@ -35,9 +38,8 @@ void PendingReplace::FinishNamed() {
         if (!::MoveFileExA(m_named.c_str(), m_target.c_str(),
                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
             Fail(Action::Replace, m_target);
-    } catch (...) {
-        Discard();
-        throw;
+    } catch (const FileError& error) {
+        Abandon(error);
     }
     m_named.clear();
 }

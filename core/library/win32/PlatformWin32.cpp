@@ -3,6 +3,7 @@
 #include "Win32Io.h"
 
 #include <algorithm>
+#include <limits>
 #include <mbstring.h>
 
 namespace Platform {
@@ -19,6 +20,15 @@ std::string SystemReason(int code) {
            (reason.back() == '\n' || reason.back() == '\r' || reason.back() == '.'))
         reason.pop_back();
     return reason;
+}
+
+bool IsOutOfHandles(int code) {
+    return code == ERROR_TOO_MANY_OPEN_FILES;
+}
+
+std::size_t OpenFileLimit() {
+    // Handles are limited only by memory here.
+    return std::numeric_limits<std::size_t>::max();
 }
 
 std::string FolderOf(const std::string& path) {
