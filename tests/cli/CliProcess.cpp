@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <stdexcept>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -26,6 +27,16 @@ std::string Slurp(const fs::path& path) {
     dup2(nullFd, 0);
     dup2(outFd, 1);
     dup2(errFd, 2);
+    closefrom(3); // the limits below count every open file
+    int closed[2];
+    if (run.stdoutToClosedPipe && (pipe(closed) != 0 || close(closed[0]) != 0 ||
+                                   dup2(closed[1], 1) != 1 || close(closed[1]) != 0))
+        _exit(127);
+    for (const auto& [resource, value] : run.limits) {
+        const rlimit limit = {value, value};
+        if (setrlimit(resource, &limit) != 0)
+            _exit(127);
+    }
     for (const auto& [name, value] : run.environment)
         setenv(name.c_str(), value.c_str(), 1);
     std::vector<char*> argv;

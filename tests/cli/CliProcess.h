@@ -18,6 +18,8 @@ struct CliRun {
     std::filesystem::path workingDir;
     std::vector<std::pair<std::string, std::string>> environment; // added to the inherited one
     std::filesystem::path stdoutTo; // where stdout goes instead of being collected
+    std::vector<std::pair<int, unsigned long>> limits = {}; // setrlimit's resource, value
+    bool stdoutToClosedPipe = false; // a reader that has gone away, as with "| head -1"
 };
 
 CliOutcome RunCli(const CliRun& run);

@@ -3,6 +3,7 @@
 #include <csignal>
 #include <nlohmann/json.hpp>
 #include <random>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -74,4 +75,34 @@ TEST_F(Hostile, ADryRunFailsWhereTheRealRunWouldWithTheSameWords) {
     EXPECT_EQ(dry.exitCode, 1);
     EXPECT_EQ(dry.err, real.err);
     EXPECT_NE(real.err.find("Is a directory"), std::string::npos) << real.err;
+}
+
+// A limit of the process fails no more than it must, and never silently.
+TEST_F(Hostile, OpenFileAndFileSizeLimitsAndAClosedPipeEachEndAsTheySay) {
+    std::vector<std::string> args = {"convert", "-q"};
+    for (unsigned i = 0; i < 10; ++i)
+        args.push_back(
+            Put("a" + std::to_string(i) + ".img", BareImage(true, i)).filename().string());
+    const CliOutcome fewHandles = RunCli({args, Dir(), {}, {}, {{RLIMIT_NOFILE, 12}}});
+    EXPECT_EQ(fewHandles.exitCode, 0) << fewHandles.err;
+    EXPECT_EQ(Snapshot(Dir()).size(), 22u);
+
+    const CliOutcome smallFiles =
+        RunCli({{"convert", "a0.img", "a1.img"}, Dir(), {}, {}, {{RLIMIT_FSIZE, 4u << 20}}});
+    EXPECT_EQ(smallFiles.exitCode, 1);
+    const std::vector<std::string> errors = Lines(smallFiles.err);
+    ASSERT_EQ(errors.size(), 2u) << smallFiles.err;
+    EXPECT_NE(errors[1].find("a1.img: cannot write " + (Dir() / "a1(2xImage).img").string() +
+                             ": File too large"),
+              std::string::npos)
+        << errors[1];
+    EXPECT_EQ(Snapshot(Dir()).size(), 22u) << "earlier outputs kept, no temporary left";
+
+    fs::remove(Dir() / "a9(2xImage).img");
+    CliRun piped{{"convert", "a8.img", "a9.img"}, Dir(), {}, {}, {}};
+    piped.stdoutToClosedPipe = true;
+    const CliOutcome closed = RunCli(piped);
+    EXPECT_EQ(closed.exitCode, 1);
+    EXPECT_EQ(closed.err, "keldarin-cli: cannot write the report: Broken pipe\n");
+    EXPECT_TRUE(fs::exists(Dir() / "a9(2xImage).img")) << "the conversions go on";
 }

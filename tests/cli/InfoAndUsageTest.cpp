@@ -66,13 +66,18 @@ TEST_F(Usage, MistakesInTheCommandLineExitWithTwoAndRunNothing) {
         {"convert", "-b", "missing-folder", "box.img"},
         {"info", "--verify", "box.img"},
         {"convert", "--to", "3x", "box.img"},
+        {"bogus", "box.img"},
+        {"convert", "--checksum-file", "", "box.img"},
+        {"convert", "--checksum-file", "nodir/SUMS", "box.img"},
+        {"convert", "-n", "--checksum-file", "nodir/SUMS", "box.img"},
     };
     for (const auto& args : mistakes) {
         const CliOutcome run = Cli(args);
         EXPECT_EQ(run.exitCode, 2) << ::testing::PrintToString(args);
         EXPECT_EQ(run.out, "");
-        EXPECT_NE(run.err, "");
+        EXPECT_EQ(run.err.rfind("keldarin-cli: ", 0), 0u) << run.err;
     }
+    EXPECT_NE(Cli({"bogus", "box.img"}).err.find("unknown command \"bogus\""), std::string::npos);
     EXPECT_TRUE(Snapshot(Dir()) == before);
 }
 

@@ -61,6 +61,11 @@ TEST(DurableReplace, LongNamesFitAndPermissionBitsFollowTheInputOrTheReplacedFil
     chmod((dir / "new").c_str(), 0640);
     DurableReplace::Write(dir / "new", bytes.data(), bytes.size(), {false, dir / "input", {}});
     EXPECT_EQ(ModeOf(dir / "new"), 0640u);
+    // A link in the output's place is replaced by a new file, whatever it points to.
+    fs::create_symlink("/dev/null", dir / "link");
+    DurableReplace::Write(dir / "link", bytes.data(), bytes.size(), {false, dir / "input", {}});
+    EXPECT_EQ(ModeOf(dir / "link"), 0600u);
+    EXPECT_FALSE(fs::is_symlink(dir / "link"));
 }
 
 TEST(DurableReplace, RemovesTemporariesOfKilledRunsButNotOneStillBeingWritten) {
