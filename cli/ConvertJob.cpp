@@ -91,6 +91,7 @@ void ConvertJob::Convert(const std::string& input, InputResult& result,
         DurableReplace::Options replace;
         replace.verify = m_options.verify;
         replace.permissionsFrom = input;
+        replace.sweepFolder = m_sweptFolders.insert(Platform::FolderOf(result.output)).second;
         // The hash must describe the file written, so the output is then written from the very
         // bytes hashed, never from the input a second time.
         pending.emplace(inMemory ? conversion.Begin(result.output, m_image, replace)

@@ -10,6 +10,8 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <string>
+#include <unordered_set>
 #include <vector>
 
 // Converts the inputs of one run, one at a time, through at most one image buffer that every
@@ -38,5 +40,6 @@ private:
     std::function<void()> m_finishPending;
     FileSet m_protected;
     OutputNames m_outputs;
-    std::filesystem::path m_listing; // --checksum-file, which no output may take
+    std::unordered_set<std::string> m_sweptFolders; // of killed runs' temporaries, once each
+    std::filesystem::path m_listing;                // --checksum-file, which no output may take
 };

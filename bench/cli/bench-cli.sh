@@ -9,9 +9,12 @@
 #   XFS    with reflink, on a loop device the script makes when run as root, and for the bare
 #          half of the batch the same without reflink, to show what sharing the tail saves.
 # Every keldarin-cli output is checked against an independent cp + dd recipe, and its peak
-# memory is taken for 8 images and for the whole batch.
+# memory is taken for 8 images and for the whole batch. Then the batch at scale: 1,000 and
+# 10,000 inputs (hard links of one image), time and peak memory of a dry run on ext4 and, on the
+# XFS with reflink, of the real run, whose outputs share the input's blocks.
 #
-# Usage: bench/cli/bench-cli.sh [path/to/keldarin-cli] [work folder on ext4]
+# Usage: bench/cli/bench-cli.sh [path/to/keldarin-cli] [work folder on ext4] [scale]
+# With "scale", only the part at scale runs.
 set -euo pipefail
 
 root="$(cd "$(dirname "$0")/../.." && pwd)"
@@ -143,6 +146,32 @@ bench_unshared() { # folder
     cd - >/dev/null
 }
 
+# Time and peak memory of one run over many inputs: the checks of each new output against the
+# earlier ones must not grow with the batch, and memory only by a name or so per input.
+bench_scale() { # folder, real run too (yes/no)
+    local n
+    mkdir -p "$1/in" && cd "$1/in"
+    head -c $bl /dev/urandom >1x.bin
+    head -c $bl /dev/urandom >2x.bin
+    head -c $bare /dev/urandom >img00000.img
+    perl -e 'for (1 .. 9999) { link "img00000.img", sprintf("img%05d.img", $_) or die "$!" }'
+    out=$1/out
+    for n in 1000 10000; do
+        local images=(img*.img)
+        images=("${images[@]:0:$n}")
+        rm -rf "$out" && mkdir "$out"
+        echo "  $n inputs, dry run: $(/usr/bin/time -f "%e s, peak memory %M KiB" \
+            "$cli" convert -n -q -o "$out" "${images[@]}" 2>&1 >/dev/null)"
+        [[ $2 == yes ]] || continue
+        sync
+        echo "  $n inputs, real run: $(/usr/bin/time -f "%e s, peak memory %M KiB" \
+            "$cli" convert -q -o "$out" "${images[@]}" 2>&1 >/dev/null)"
+        check_outputs . "$out" img00000.img "img$(printf %05d $((n - 1))).img"
+    done
+    cd - >/dev/null
+    rm -rf "$1/in" "$1/out"
+}
+
 mount_xfs() { # folder, reflink 0/1
     truncate -s 3G "$1.img"
     mkfs.xfs -q -m reflink="$2" "$1.img"
@@ -152,21 +181,30 @@ mount_xfs() { # folder, reflink 0/1
 }
 
 echo "keldarin-cli: $cli"
-bench "ext4 ($(df --output=fstype "$work" | tail -1))" "$work/ext4" no
-echo
-if [[ $(id -u) == 0 ]]; then
-    mkdir -p "$work/tmpfs" && mount -t tmpfs -o size=3g tmpfs "$work/tmpfs" && mounts+=("$work/tmpfs")
-    bench tmpfs "$work/tmpfs" no
-else
-    shm=$(mktemp -d /dev/shm/keldarin-bench.XXXXXX)
-    bench "tmpfs (/dev/shm)" "$shm" no
+if [[ ${3:-} != scale ]]; then
+    bench "ext4 ($(df --output=fstype "$work" | tail -1))" "$work/ext4" no
+    echo
+    if [[ $(id -u) == 0 ]]; then
+        mkdir -p "$work/tmpfs" && mount -t tmpfs -o size=3g tmpfs "$work/tmpfs" &&
+            mounts+=("$work/tmpfs")
+        bench tmpfs "$work/tmpfs" no
+    else
+        shm=$(mktemp -d /dev/shm/keldarin-bench.XXXXXX)
+        bench "tmpfs (/dev/shm)" "$shm" no
+    fi
+    echo
 fi
-echo
 if [[ $(id -u) == 0 ]] && command -v mkfs.xfs >/dev/null; then
     mount_xfs "$work/xfs" 1
-    bench "XFS with reflink (loop device on ext4)" "$work/xfs" yes
-    mount_xfs "$work/xfs-plain" 0
-    bench_unshared "$work/xfs-plain"
+    if [[ ${3:-} != scale ]]; then
+        bench "XFS with reflink (loop device on ext4)" "$work/xfs" yes
+        mount_xfs "$work/xfs-plain" 0
+        bench_unshared "$work/xfs-plain"
+    fi
+    echo "At scale, XFS with reflink (1,000 and 10,000 links of one bare image):"
+    bench_scale "$work/xfs" yes
 else
     echo "XFS: skipped; making one on a loop device needs root and mkfs.xfs (xfsprogs)"
+    echo "At scale, ext4 (1,000 and 10,000 links of one bare image):"
+    bench_scale "$work/ext4" no
 fi

@@ -37,6 +37,9 @@ public:
             std::size_t length = 0;
         };
         std::optional<Tail> tail;
+        // Remove what killed runs left in the target's folder first. A caller writing many
+        // files into one folder asks for it once: each sweep reads the whole folder.
+        bool sweepFolder = true;
     };
 
     // At most this many replaces may be pending at once: the signal handler's room for their

@@ -101,4 +101,12 @@ TEST_F(MixedFleet, InfoNamesTheBootLoaderOfAnOriginalAndAConvertedImageAndUnknow
         << lines[1];
     EXPECT_TRUE(EndsWith(lines[2], ", boot loader: unknown, sha256 " + sha256("changed.img")))
         << lines[2];
+
+    // A boot-loader file that is there but no file matches nothing either, once said on stderr.
+    fs::remove(Dir() / "2x.bin");
+    fs::create_directory(Dir() / "2x.bin");
+    const CliOutcome unusable = Cli({"info", "original.img", "changed.img"});
+    EXPECT_EQ(unusable.exitCode, 0);
+    EXPECT_EQ(Lines(unusable.err).size(), 1u) << unusable.err;
+    EXPECT_NE(unusable.err.find("2x.bin: warning: compared with no image: "), std::string::npos);
 }

@@ -1,4 +1,5 @@
 #include "DurableReplace.h"
+#include "File.h"
 #include "FileError.h"
 #include "Platform.h"
 #include "TestImages.h"
@@ -57,4 +58,26 @@ TEST(Platform, SameFileIsRecognisedWhateverTheSpelling) {
     // Asking must work while the file is held open without sharing.
     WindowDriver::HeldFile held(a);
     EXPECT_TRUE(Platform::IsSameFile(a, roundabout));
+}
+
+// A file's version follows its change time, which a program cannot set back as it can the
+// last-write time: a write with the same length is seen however the times are set afterwards.
+TEST(File, AWriteChangesTheVersionEvenWithTheLastWriteTimeSetBack) {
+    TempDir dir;
+    const std::string path = (dir.Path() / "box.img").string();
+    TestImages::WriteFile(path, Bytes(100, 1));
+    const File::Version before = File::OpenForReading(path).CurrentVersion();
+    Sleep(50); // beyond the file system's time granularity
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE | FILE_WRITE_ATTRIBUTES, 0, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    FILETIME created, written;
+    DWORD put = 0;
+    ASSERT_TRUE(GetFileTime(file, &created, nullptr, &written));
+    ASSERT_TRUE(WriteFile(file, "x", 1, &put, nullptr));
+    ASSERT_TRUE(SetFileTime(file, &created, nullptr, &written));
+    CloseHandle(file);
+    const File::Version after = File::OpenForReading(path).CurrentVersion();
+    EXPECT_EQ(after.length, before.length);
+    EXPECT_FALSE(after == before);
 }

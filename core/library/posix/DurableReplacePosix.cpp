@@ -213,7 +213,8 @@ PendingReplace DurableReplace::Begin(const std::string& target, const unsigned c
     const std::string at = PosixIo::Reachable(target);
     CheckTarget(at, target);
     const std::string folder = Platform::FolderOf(at);
-    RemoveStaleTemporaries(FolderForOpen(folder));
+    if (options.sweepFolder)
+        RemoveStaleTemporaries(FolderForOpen(folder));
 
     bool keepExisting = false;
     const mode_t mode = ModeFor(at, options.permissionsFrom, keepExisting);

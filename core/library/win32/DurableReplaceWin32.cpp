@@ -34,7 +34,8 @@ PendingReplace DurableReplace::Begin(const std::string& target, const unsigned c
                                      std::size_t size, const Options& options) {
     Check(target);
     const std::string folder = Platform::FolderOf(target);
-    RemoveStaleTemporaries(folder);
+    if (options.sweepFolder)
+        RemoveStaleTemporaries(folder);
 
     // Never shared while it is written: a sweeping run cannot delete it, nobody can change it.
     std::string temporary;
