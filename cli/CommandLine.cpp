@@ -36,7 +36,8 @@ std::string Description() {
 const char kFooter[] = R"(EXIT STATUS
   0  every input was converted (info: every input is a usable image)
   1  at least one input failed; it was reported on stderr and the others still ran
-  2  usage error: unknown option, missing image, folder that does not exist
+  2  usage error: unknown command or option, missing image, folder that does not exist,
+     checksum file that cannot be created (checked before anything is converted)
 
 EXAMPLES
   keldarin-cli info *.img

@@ -51,7 +51,7 @@ InputResult ConvertJob::Run(const std::string& input, std::optional<PendingRepla
         result.outOfHandles =
             e.GetCause() == FileError::Cause::System && Platform::IsOutOfHandles(e.SystemCode());
     } catch (const std::exception& e) {
-        // FileError, and the file system library's own errors (a vanished working folder).
+        // The run's own refusals, and the file system library's errors (a vanished folder).
         result.error = e.what();
     }
     return result;
@@ -91,12 +91,14 @@ void ConvertJob::Convert(const std::string& input, InputResult& result,
         DurableReplace::Options replace;
         replace.verify = m_options.verify;
         replace.permissionsFrom = input;
-        replace.sweepFolder = m_sweptFolders.insert(Platform::FolderOf(result.output)).second;
+        const std::string folder = Platform::FolderOf(result.output);
+        replace.sweepFolder = m_sweptFolders.count(folder) == 0;
         // The hash must describe the file written, so the output is then written from the very
         // bytes hashed, never from the input a second time.
         pending.emplace(inMemory ? conversion.Begin(result.output, m_image, replace)
                                  : conversion.BeginFromInput(result.output, input, facts.version,
                                                              bootLoader, replace));
+        m_sweptFolders.insert(folder);
         result.verified = m_options.verify;
     }
     // Only now is the place taken: an output that failed may be tried again or by another input.
