@@ -18,7 +18,8 @@ public:
     PendingReplace& operator=(const PendingReplace&) = delete;
     ~PendingReplace();
 
-    // Throws FileError; the temporary is gone then and the target as it was.
+    // Throws FileError; the target is as it was then, and so is the folder, but for a temporary
+    // that the file system would not let go, which the error names.
     void Finish();
     // Finish but for the flush of the folder, which makes the new name itself durable: for a
     // caller that names several outputs in one folder and then flushes it once for them all.
