@@ -8,6 +8,7 @@
 #include "FlushWindow.h"
 #include "Messages.h"
 #include "OutputPath.h"
+#include "Platform.h"
 #include "Reporter.h"
 #include "Sha256.h"
 
@@ -41,8 +42,8 @@ InputResult Inspect(const std::string& input, const Options& options, BootLoader
             return result;
         }
         ImagePartReader::Load(input, part, result.facts, result.facts->length);
-        result.output =
-            OutputPathFor(input, TargetOf(result.facts->variant), options.outputDir).string();
+        result.output = Platform::NameOf(
+            OutputPathFor(input, TargetOf(result.facts->variant), options.outputDir));
         result.bootLoaderMatch = MatchingBootLoader(part, result.facts->variant, bootLoaders);
         result.bootLoaderCompared = true;
         // The image part as the file holds it: a full image's lacks the byte a conversion adds.
@@ -101,7 +102,10 @@ int BatchRunner::Run() {
         std::optional<PendingReplace> pending;
         window.MakeRoom(ImageLayout::kImagePartLength);
         reporter.Starting(i, input);
-        InputResult result = m_options.command == Options::Command::Convert
+        const auto failed = m_options.failedInputs.find(i);
+        InputResult result = failed != m_options.failedInputs.end()
+                                 ? FailedInput(input, failed->second)
+                             : m_options.command == Options::Command::Convert
                                  ? job.Run(input, pending)
                                  : Inspect(input, m_options, bootLoaders, part);
         window.Add(std::move(result), std::move(pending), ImageLayout::kImagePartLength);

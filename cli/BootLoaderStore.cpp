@@ -3,6 +3,7 @@
 #include "BootLoaderFile.h"
 #include "FileError.h"
 #include "Messages.h"
+#include "Platform.h"
 
 #include <filesystem>
 
@@ -32,7 +33,7 @@ const std::vector<unsigned char>* BootLoaderStore::IfUsable(Variant variant) {
 void BootLoaderStore::Load(Variant variant, Entry& entry) const {
     const std::string path = PathOf(variant);
     std::error_code gone;
-    if (std::filesystem::path(path).is_relative() && std::filesystem::current_path(gone).empty()) {
+    if (Platform::PathOf(path).is_relative() && std::filesystem::current_path(gone).empty()) {
         entry.error = Messages::BootLoaderUnusable(Messages::NoCurrentFolder(gone.message()));
         return;
     }

@@ -5,6 +5,7 @@
 #include "FileError.h"
 #include "Messages.h"
 #include "OutputPath.h"
+#include "Platform.h"
 #include "Sha256.h"
 
 #include <algorithm>
@@ -31,18 +32,19 @@ ConvertJob::ConvertJob(const Options& options, BootLoaderStore& bootLoaders,
     std::vector<std::string> protectedNames = options.inputs;
     for (Variant variant : {Variant::k1x, Variant::k2x})
         protectedNames.push_back(bootLoaders.PathOf(variant));
-    // A name that has no full path (a vanished current folder) names no file that could be hit.
+    // A name that has no full path (a vanished current folder, or on Windows one that its code
+    // page cannot hold) names no file that could be hit.
     for (const std::string& name : protectedNames) {
         try {
             if (!name.empty())
                 m_protected.Add(FullPath(name));
-        } catch (const std::filesystem::filesystem_error&) {
+        } catch (const std::runtime_error&) {
         }
     }
     try {
         if (options.checksumFile && !options.checksumFile->empty())
             m_listing = FullPath(*options.checksumFile);
-    } catch (const std::filesystem::filesystem_error&) {
+    } catch (const std::runtime_error&) {
     }
 }
 
@@ -88,10 +90,10 @@ void ConvertJob::Convert(const std::string& input, InputResult& result,
     const Conversion conversion(facts.kind, facts.variant);
     const Variant target = conversion.GetPlan().target;
     result.bootLoader = m_bootLoaders.PathOf(target);
-    result.output = OutputPathFor(input, target, m_options.outputDir).string();
+    result.output = Platform::NameOf(OutputPathFor(input, target, m_options.outputDir));
     const std::vector<unsigned char>& bootLoader = m_bootLoaders.Of(target);
 
-    const std::filesystem::path output = result.output;
+    const std::filesystem::path output = Platform::PathOf(result.output);
     CheckOutputIsFree(output);
     if (inMemory)
         Conversion::OverlayBootLoader(m_image, bootLoader);
@@ -114,18 +116,19 @@ void ConvertJob::Convert(const std::string& input, InputResult& result,
 }
 
 void ConvertJob::CheckOutputIsFree(const std::filesystem::path& output) {
+    const std::string name = Platform::NameOf(output);
     if (m_protected.Contains(output))
-        throw std::runtime_error(Messages::OutputIsAnInput(output.string()));
+        throw std::runtime_error(Messages::OutputIsAnInput(name));
     for (const std::filesystem::path& earlier : m_outputs) {
         if (earlier == output)
-            throw std::runtime_error(Messages::OutputWrittenEarlier(output.string()));
+            throw std::runtime_error(Messages::OutputWrittenEarlier(name));
         // A name that may be the earlier one to the file system is asked once that one is named.
         if (MayBeOneName(earlier.string(), output.string())) {
             m_finishPending();
             if (SameFile(earlier, output))
-                throw std::runtime_error(Messages::OutputWrittenEarlier(output.string()));
+                throw std::runtime_error(Messages::OutputWrittenEarlier(name));
         }
     }
     if (!m_listing.empty() && SameFile(output, m_listing))
-        throw std::runtime_error(Messages::OutputIsTheChecksumFile(output.string()));
+        throw std::runtime_error(Messages::OutputIsTheChecksumFile(name));
 }

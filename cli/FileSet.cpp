@@ -2,13 +2,13 @@
 
 void FileSet::Add(const std::filesystem::path& path) {
     m_paths.insert(path);
-    if (const auto identity = Platform::IdentityOf(path.string()))
+    if (const auto identity = Platform::IdentityOf(Platform::NameOf(path)))
         m_identities.insert(*identity);
 }
 
 bool FileSet::Contains(const std::filesystem::path& path) const {
     if (m_paths.count(path))
         return true;
-    const auto identity = Platform::IdentityOf(path.string());
+    const auto identity = Platform::IdentityOf(Platform::NameOf(path));
     return identity && m_identities.count(*identity);
 }

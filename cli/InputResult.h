@@ -20,3 +20,11 @@ struct InputResult {
     bool bootLoaderCompared = false;        // info: the area was read and compared
     std::string error;                      // the reason, when not ok
 };
+
+// An input that failed before the run looked at it.
+inline InputResult FailedInput(const std::string& input, const std::string& reason) {
+    InputResult result;
+    result.input = input;
+    result.error = reason;
+    return result;
+}

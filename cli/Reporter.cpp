@@ -2,6 +2,7 @@
 
 #include "Hex.h"
 #include "Messages.h"
+#include "Platform.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -9,6 +10,8 @@
 #include <nlohmann/json.hpp>
 
 #ifdef _WIN32
+#include "ConsoleOutput.h"
+
 #include <io.h>
 #define isatty _isatty
 #else
@@ -38,6 +41,15 @@ void PutLine(std::FILE* stream, const std::string& line) {
     std::fputc('\n', stream);
 }
 
+// A line of text with names in them, as its reader takes it (JSON is UTF-8 already).
+void PutText(std::FILE* stream, const std::string& line) {
+#ifdef _WIN32
+    PutLine(stream, ConsoleOutput::For(stream, line));
+#else
+    PutLine(stream, line);
+#endif
+}
+
 bool IsUtf8(const std::string& text) {
     try {
         (void)nlohmann::json(text).dump();
@@ -50,8 +62,9 @@ bool IsUtf8(const std::string& text) {
 // A name as JSON: the text, and where it is not UTF-8 (file names are bytes) also the exact
 // bytes in hex under NAME_hex, so that a script can recover the very file.
 void PutName(nlohmann::json& object, const char* key, const std::string& name) {
-    object[key] = name;
-    if (!IsUtf8(name))
+    const std::optional<std::string> utf8 = Platform::Utf8Of(name);
+    object[key] = utf8 ? *utf8 : name;
+    if (!utf8 || !IsUtf8(*utf8))
         object[std::string(key) + "_hex"] =
             LowerHex(reinterpret_cast<const unsigned char*>(name.data()), name.size());
 }
@@ -85,10 +98,10 @@ void Reporter::Report(const InputResult& result) {
                               result.facts->kind == ImageKind::Rejected;
     // Every failure goes to stderr, -q or not; info also answers for a rejected file on stdout.
     if (!result.ok)
-        PutLine(stderr, Messages::OneLine(Messages::Failure(result.input, result.error)));
+        PutText(stderr, Messages::OneLine(Messages::Failure(result.input, result.error)));
     // Not a failure: an image converted with an older boot-loader file, or a damaged one.
     if (result.bootLoaderMatch && *result.bootLoaderMatch != result.facts->variant)
-        PutLine(stderr, Messages::OneLine(Messages::Warning(
+        PutText(stderr, Messages::OneLine(Messages::Warning(
                             result.input, Messages::SignatureDisagrees(
                                               VariantText(result.facts->variant),
                                               InfoOf(*result.bootLoaderMatch).bootLoaderFile))));
@@ -106,7 +119,7 @@ bool Reporter::Finish() {
         m_writeError = errno ? errno : EIO;
     if (m_writeError == 0)
         return true;
-    PutLine(stderr, Messages::ReportNotWritten(std::strerror(m_writeError)));
+    PutText(stderr, Messages::ReportNotWritten(std::strerror(m_writeError)));
     return false;
 }
 
@@ -114,12 +127,12 @@ void Reporter::WriteText(const InputResult& result) const {
     const ImageFacts& facts = *result.facts;
     std::string line = result.input + ": ";
     if (facts.kind == ImageKind::Rejected) {
-        PutLine(stdout, Messages::OneLine(line + "rejected: " + result.error));
+        PutText(stdout, Messages::OneLine(line + "rejected: " + result.error));
         return;
     }
     line += std::to_string(facts.length) + " bytes, " + KindText(facts) + " image, ";
     if (result.skipped) {
-        PutLine(stdout, Messages::OneLine(line + Messages::AlreadyIn(VariantText(facts.variant))));
+        PutText(stdout, Messages::OneLine(line + Messages::AlreadyIn(VariantText(facts.variant))));
         return;
     }
     line += VariantText(facts.variant) + " -> " + TargetText(facts) + ": " + result.output;
@@ -134,7 +147,7 @@ void Reporter::WriteText(const InputResult& result) const {
     }
     if (m_options.checksum && !result.sha256.empty())
         line += Messages::ChecksumSuffix(result.sha256);
-    PutLine(stdout, Messages::OneLine(line));
+    PutText(stdout, Messages::OneLine(line));
 }
 
 void Reporter::WriteJson(const InputResult& result) const {
@@ -167,7 +180,8 @@ void Reporter::WriteJson(const InputResult& result) const {
             result.bootLoaderMatch ? json(InfoOf(*result.bootLoaderMatch).bootLoaderFile) : json();
     }
     object["sha256"] = result.sha256.empty() ? json() : json(result.sha256);
-    object["error"] = result.ok ? json() : json(result.error);
+    object["error"] =
+        result.ok ? json() : json(Platform::Utf8Of(result.error).value_or(result.error));
     // File names are bytes, not necessarily UTF-8: replace what is not, rather than fail.
     PutLine(stdout, object.dump(-1, ' ', false, json::error_handler_t::replace));
 }
