@@ -17,7 +17,8 @@ namespace {
 const std::string kUmlaut = "Prüfung";
 const std::string kCjk = "日本語";
 // With its folder of the same kind, over MAX_PATH bytes in UTF-8 but under MAX_PATH characters.
-const std::string kCyrillic = "Прошивка Прошивка Прошивка Прошивка Прошивка Прошивка";
+const std::string kCyrillic =
+    "Прошивка Прошивка Прошивка Прошивка Прошивка Прошивка Прошивка Прошивка";
 
 fs::path In(const fs::path& folder, const std::string& name) {
     return folder / fs::u8path(name);
@@ -142,4 +143,32 @@ TEST(CliNames, APatternThatMatchesNothingIsOneFailureAndTheBatchGoesOn) {
     EXPECT_EQ(Lines(run.err),
               std::vector<std::string>{"keldarin-cli: nichts*.img: no file matches"});
     EXPECT_EQ(TestImages::ReadFile(folder.dir / "box(2xImage).img"), expected);
+}
+
+// A Windows that ignores the manifest (before 10 version 1903) keeps its ANSI code page: names of
+// that code page still work and reach a pipe and JSON as UTF-8; any other name is refused as
+// such, never approximated by a look-alike.
+TEST(CliNames, WithoutTheManifestNamesOfTheCodePageWorkAndOthersAreRefused) {
+    Folder folder;
+    const Bytes expected = folder.Image(kUmlaut + ".img", TestImages::BareImage(true));
+    folder.Image(kCjk + ".img", TestImages::BareImage(true));
+    WindowsCli::Where ansi{folder.dir.Path()};
+    ansi.program = KELDARIN_CLI_ANSI_EXE;
+
+    // The code page's best fit would make this "Arger.img", another file.
+    folder.Image("Arger.img", TestImages::BareImage(true));
+    const WindowsCli::Result refused = WindowsCli::Run("convert Ārger.img", ansi);
+    EXPECT_EQ(refused.exitCode, 2u);
+    EXPECT_NE(refused.err.find("code page (1252) cannot hold"), std::string::npos) << refused.err;
+    EXPECT_FALSE(fs::exists(folder.dir / "Arger(2xImage).img"));
+
+    const WindowsCli::Result run = WindowsCli::Run("convert *.img", ansi);
+    EXPECT_EQ(run.exitCode, 1u);
+    EXPECT_EQ(Lines(run.err).size(), 1u) << run.err;
+    EXPECT_NE(run.out.find(kUmlaut + "(2xImage).img"), std::string::npos) << run.out;
+    EXPECT_EQ(TestImages::ReadFile(In(folder.dir.Path(), kUmlaut + "(2xImage).img")), expected);
+
+    const WindowsCli::Result json = WindowsCli::Run("info --json " + kUmlaut + ".img", ansi);
+    EXPECT_NE(json.out.find("\"input\":\"" + kUmlaut + ".img\""), std::string::npos) << json.out;
+    EXPECT_EQ(json.out.find("_hex"), std::string::npos);
 }

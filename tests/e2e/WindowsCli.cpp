@@ -31,7 +31,7 @@ std::string Text(const TestImages::Bytes& bytes) {
 } // namespace
 
 Result Run(const std::string& arguments, const Where& where) {
-    const std::string program = "\"" + WindowDriver::WindowsPath(KELDARIN_CLI_EXE) + "\" ";
+    const std::string program = "\"" + WindowDriver::WindowsPath(where.program) + "\" ";
     // cmd.exe /s /c takes off the outer quotes and runs the rest as typed.
     const std::string line = program + arguments;
     std::wstring commandLine = Wide(where.throughCmd ? "cmd /s /c \"" + line + "\"" : line);
