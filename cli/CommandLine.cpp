@@ -72,13 +72,14 @@ EXIT STATUS
 const char kWindowsNames[] = R"(
 NAMES ON WINDOWS
   An IMAGE with * (any run of characters) or ? (one character) in its file name stands for the
-  files in that folder whose names match, case ignored, in name order; a pattern that matches
-  no file is one failure, "no file matches", and the other images still run. Only * and ? are
-  wildcards: a name with [ ] or other such characters is taken as typed. Windows names cannot
-  hold * or ?, so quoting never makes a pattern a name: put a name with spaces in double quotes,
-  as for any Windows tool, pattern or not: "C:\Meine Bilder\*.img".
-  Names beyond ASCII (Prüfung.img, Прошивка.img, 日本語.img) work as typed on Windows 10
-  version 1903 or later; older Windows takes the names of its ANSI code page only.
+  files (not folders) in that folder whose names match, case ignored, in name order, in cmd.exe
+  and PowerShell alike. A pattern that matches no file is one failure, "no file matches", and
+  the other images still run. Only * and ? are wildcards: a name with [ ] or other such
+  characters is taken as typed. Windows names cannot hold * or ?, so quotes never make a
+  pattern a name; quote a name with spaces, pattern or not, as for any Windows tool:
+    keldarin-cli convert "C:\Meine Bilder\*.img"
+  Names with umlauts or in any other script work as typed on Windows 10 version 1903 or later;
+  older Windows takes only the names of its ANSI code page (Windows-1252 for German).
 )";
 #endif
 
