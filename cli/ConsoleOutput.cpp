@@ -1,10 +1,12 @@
 #include "ConsoleOutput.h"
 
+#include "CodePage.h"
 #include "Platform.h"
 
-#include <windows.h>
-
+#include <cstring>
 #include <io.h>
+#include <iostream>
+#include <streambuf>
 #include <utility>
 
 namespace {
@@ -24,9 +26,50 @@ BOOL WINAPI RestoreOnInterrupt(DWORD) {
     return FALSE;
 }
 
+// The console behind stream, or nothing for a pipe, a file or a device such as NUL.
+HANDLE ConsoleOf(std::FILE* stream) {
+    const auto handle = reinterpret_cast<HANDLE>(::_get_osfhandle(::_fileno(stream)));
+    DWORD mode = 0;
+    return handle != INVALID_HANDLE_VALUE && ::GetConsoleMode(handle, &mode) ? handle : nullptr;
+}
+
 } // namespace
 
-ConsoleOutput::ConsoleOutput() {
+// Whole lines at a time, so that no character is cut in two on its way to UTF-16.
+class ConsoleOutput::Buffer : public std::streambuf {
+public:
+    explicit Buffer(std::FILE* stream) : m_stream(stream) {}
+    ~Buffer() override { sync(); }
+
+protected:
+    int overflow(int c) override {
+        if (c == traits_type::eof())
+            return traits_type::not_eof(c);
+        m_pending += static_cast<char>(c);
+        if (c == '\n')
+            sync();
+        return c;
+    }
+    std::streamsize xsputn(const char* text, std::streamsize count) override {
+        m_pending.append(text, static_cast<std::size_t>(count));
+        if (std::memchr(text, '\n', static_cast<std::size_t>(count)))
+            sync();
+        return count;
+    }
+    int sync() override {
+        ConsoleOutput::Write(m_stream, m_pending);
+        m_pending.clear();
+        return std::fflush(m_stream) == 0 ? 0 : -1;
+    }
+
+private:
+    std::FILE* m_stream;
+    std::string m_pending;
+};
+
+ConsoleOutput::ConsoleOutput()
+    : m_out(std::make_unique<Buffer>(stdout)), m_err(std::make_unique<Buffer>(stderr)),
+      m_coutBuffer(std::cout.rdbuf(m_out.get())), m_cerrBuffer(std::cerr.rdbuf(m_err.get())) {
     const UINT previous = ::GetConsoleOutputCP();
     if (previous == 0 || previous == ::GetACP() || !::SetConsoleOutputCP(::GetACP()))
         return;
@@ -35,12 +78,23 @@ ConsoleOutput::ConsoleOutput() {
 }
 
 ConsoleOutput::~ConsoleOutput() {
+    std::cout.flush();
+    std::cerr.flush();
+    std::cout.rdbuf(m_coutBuffer);
+    std::cerr.rdbuf(m_cerrBuffer);
     Restore();
     ::SetConsoleCtrlHandler(RestoreOnInterrupt, FALSE);
 }
 
-std::string ConsoleOutput::For(std::FILE* stream, const std::string& line) {
-    if (::GetACP() == CP_UTF8 || _isatty(_fileno(stream)))
-        return line;
-    return Platform::Utf8Of(line).value_or(line);
+void ConsoleOutput::Write(std::FILE* stream, const std::string& text) {
+    if (const HANDLE console = ConsoleOf(stream)) {
+        const std::optional<std::wstring> wide = CodePage::Widen(text);
+        DWORD written = 0;
+        std::fflush(stream); // what the C runtime still holds comes first
+        if (wide && ::WriteConsoleW(console, wide->data(), static_cast<DWORD>(wide->size()),
+                                    &written, nullptr))
+            return;
+    }
+    const std::string bytes = ::GetACP() == CP_UTF8 ? text : Platform::Utf8Of(text).value_or(text);
+    std::fwrite(bytes.data(), 1, bytes.size(), stream);
 }

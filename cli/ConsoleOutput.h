@@ -1,12 +1,16 @@
 #pragma once
 
 #include <cstdio>
+#include <iosfwd>
+#include <memory>
 #include <string>
 
-// Windows: text reports as their reader takes them. Names inside the tool are in the process's
-// active code page, UTF-8 where the manifest is honoured. A console is switched to that code page
-// for the run and back when it ends, Ctrl-C and Ctrl-Break included; a pipe or a file gets UTF-8
-// whatever the code page.
+// Windows: text as its reader takes it. Names inside the tool are in the process's active code
+// page, UTF-8 where the manifest is honoured. A console gets text in UTF-16, which shows every
+// name whatever its code page and whatever the C runtime would make of the bytes; a pipe or a
+// file gets UTF-8 whatever the code page. For the run, std::cout and std::cerr (help, usage
+// errors) go the same way, and the console is switched to the active code page for what the C
+// runtime writes itself, and back when the run ends, Ctrl-C and Ctrl-Break included.
 class ConsoleOutput {
 public:
     ConsoleOutput();
@@ -14,6 +18,12 @@ public:
     ConsoleOutput(const ConsoleOutput&) = delete;
     ConsoleOutput& operator=(const ConsoleOutput&) = delete;
 
-    // A line of text in the active code page, as it is to be written to stream.
-    static std::string For(std::FILE* stream, const std::string& line);
+    // text is in the active code page.
+    static void Write(std::FILE* stream, const std::string& text);
+
+private:
+    class Buffer;
+    std::unique_ptr<Buffer> m_out, m_err;
+    std::streambuf* m_coutBuffer;
+    std::streambuf* m_cerrBuffer;
 };

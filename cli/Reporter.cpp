@@ -41,13 +41,17 @@ void PutLine(std::FILE* stream, const std::string& line) {
     std::fputc('\n', stream);
 }
 
-// A line of text with names in them, as its reader takes it (JSON is UTF-8 already).
-void PutText(std::FILE* stream, const std::string& line) {
+// Text with names in it, as its reader takes it; JSON is UTF-8 already.
+void PutText(std::FILE* stream, const std::string& text) {
 #ifdef _WIN32
-    PutLine(stream, ConsoleOutput::For(stream, line));
+    ConsoleOutput::Write(stream, text);
 #else
-    PutLine(stream, line);
+    std::fwrite(text.data(), 1, text.size(), stream);
 #endif
+}
+
+void PutTextLine(std::FILE* stream, const std::string& line) {
+    PutText(stream, line + "\n");
 }
 
 bool IsUtf8(const std::string& text) {
@@ -80,7 +84,7 @@ void Reporter::Starting(std::size_t index, const std::string& input) {
     ClearProgress();
     const std::string line = "[" + std::to_string(index + 1) + "/" + std::to_string(m_total) +
                              "] " + Messages::OneLine(input);
-    std::fputs(line.c_str(), stderr);
+    PutText(stderr, line);
     std::fflush(stderr);
     m_progressWidth = line.size();
 }
@@ -98,13 +102,14 @@ void Reporter::Report(const InputResult& result) {
                               result.facts->kind == ImageKind::Rejected;
     // Every failure goes to stderr, -q or not; info also answers for a rejected file on stdout.
     if (!result.ok)
-        PutText(stderr, Messages::OneLine(Messages::Failure(result.input, result.error)));
+        PutTextLine(stderr, Messages::OneLine(Messages::Failure(result.input, result.error)));
     // Not a failure: an image converted with an older boot-loader file, or a damaged one.
     if (result.bootLoaderMatch && *result.bootLoaderMatch != result.facts->variant)
-        PutText(stderr, Messages::OneLine(Messages::Warning(
-                            result.input, Messages::SignatureDisagrees(
-                                              VariantText(result.facts->variant),
-                                              InfoOf(*result.bootLoaderMatch).bootLoaderFile))));
+        PutTextLine(stderr,
+                    Messages::OneLine(Messages::Warning(
+                        result.input, Messages::SignatureDisagrees(
+                                          VariantText(result.facts->variant),
+                                          InfoOf(*result.bootLoaderMatch).bootLoaderFile))));
     if (m_options.json)
         WriteJson(result);
     else if (!m_options.quiet && (result.ok || rejectedInfo))
@@ -119,7 +124,7 @@ bool Reporter::Finish() {
         m_writeError = errno ? errno : EIO;
     if (m_writeError == 0)
         return true;
-    PutText(stderr, Messages::ReportNotWritten(std::strerror(m_writeError)));
+    PutTextLine(stderr, Messages::ReportNotWritten(std::strerror(m_writeError)));
     return false;
 }
 
@@ -127,12 +132,13 @@ void Reporter::WriteText(const InputResult& result) const {
     const ImageFacts& facts = *result.facts;
     std::string line = result.input + ": ";
     if (facts.kind == ImageKind::Rejected) {
-        PutText(stdout, Messages::OneLine(line + "rejected: " + result.error));
+        PutTextLine(stdout, Messages::OneLine(line + "rejected: " + result.error));
         return;
     }
     line += std::to_string(facts.length) + " bytes, " + KindText(facts) + " image, ";
     if (result.skipped) {
-        PutText(stdout, Messages::OneLine(line + Messages::AlreadyIn(VariantText(facts.variant))));
+        PutTextLine(stdout,
+                    Messages::OneLine(line + Messages::AlreadyIn(VariantText(facts.variant))));
         return;
     }
     line += VariantText(facts.variant) + " -> " + TargetText(facts) + ": " + result.output;
@@ -147,7 +153,7 @@ void Reporter::WriteText(const InputResult& result) const {
     }
     if (m_options.checksum && !result.sha256.empty())
         line += Messages::ChecksumSuffix(result.sha256);
-    PutText(stdout, Messages::OneLine(line));
+    PutTextLine(stdout, Messages::OneLine(line));
 }
 
 void Reporter::WriteJson(const InputResult& result) const {

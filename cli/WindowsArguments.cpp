@@ -1,11 +1,10 @@
 #include "WindowsArguments.h"
 
 #include "CodePage.h"
+#include "ConsoleOutput.h"
 #include "Messages.h"
 
 #include <shellapi.h>
-
-#include <cstdio>
 
 WindowsArguments::WindowsArguments() {
     int count = 0;
@@ -27,7 +26,7 @@ bool WindowsArguments::Replace(int& argc, char**& argv) {
     if (m_unheld) {
         const std::string line = Messages::OneLine(
             Messages::Failure(*m_unheld, Messages::NameBeyondCodePage(::GetACP())));
-        std::fprintf(stderr, "%s\n", line.c_str());
+        ConsoleOutput::Write(stderr, line + "\n");
         return false;
     }
     // Without a command line from the system the C runtime's own arguments stand.
