@@ -86,15 +86,19 @@ ConsoleOutput::~ConsoleOutput() {
     ::SetConsoleCtrlHandler(RestoreOnInterrupt, FALSE);
 }
 
-void ConsoleOutput::Write(std::FILE* stream, const std::string& text) {
+void ConsoleOutput::Write(std::FILE* stream, const std::string& text, Encoding encoding) {
+    const bool utf8 = encoding == Encoding::Utf8 || ::GetACP() == CP_UTF8;
     if (const HANDLE console = ConsoleOf(stream)) {
-        const std::optional<std::wstring> wide = CodePage::Widen(text);
+        const std::optional<std::wstring> wide = CodePage::Widen(text, utf8 ? CP_UTF8 : CP_ACP);
+        std::wstring lines; // line ends as the C runtime writes them to a console
+        for (const wchar_t c : wide.value_or(L""))
+            lines += c == L'\n' ? std::wstring(L"\r\n") : std::wstring(1, c);
         DWORD written = 0;
         std::fflush(stream); // what the C runtime still holds comes first
-        if (wide && ::WriteConsoleW(console, wide->data(), static_cast<DWORD>(wide->size()),
+        if (wide && ::WriteConsoleW(console, lines.data(), static_cast<DWORD>(lines.size()),
                                     &written, nullptr))
             return;
     }
-    const std::string bytes = ::GetACP() == CP_UTF8 ? text : Platform::Utf8Of(text).value_or(text);
+    const std::string bytes = utf8 ? text : Platform::Utf8Of(text).value_or(text);
     std::fwrite(bytes.data(), 1, bytes.size(), stream);
 }

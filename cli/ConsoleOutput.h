@@ -18,8 +18,9 @@ public:
     ConsoleOutput(const ConsoleOutput&) = delete;
     ConsoleOutput& operator=(const ConsoleOutput&) = delete;
 
-    // text is in the active code page.
-    static void Write(std::FILE* stream, const std::string& text);
+    enum class Encoding { ActiveCodePage, Utf8 };
+    static void Write(std::FILE* stream, const std::string& text,
+                      Encoding encoding = Encoding::ActiveCodePage);
 
 private:
     class Buffer;

@@ -36,11 +36,6 @@ std::string TargetText(const ImageFacts& facts) {
     return VariantText(TargetOf(facts.variant));
 }
 
-void PutLine(std::FILE* stream, const std::string& line) {
-    std::fwrite(line.data(), 1, line.size(), stream);
-    std::fputc('\n', stream);
-}
-
 // Text with names in it, as its reader takes it; JSON is UTF-8 already.
 void PutText(std::FILE* stream, const std::string& text) {
 #ifdef _WIN32
@@ -189,5 +184,10 @@ void Reporter::WriteJson(const InputResult& result) const {
     object["error"] =
         result.ok ? json() : json(Platform::Utf8Of(result.error).value_or(result.error));
     // File names are bytes, not necessarily UTF-8: replace what is not, rather than fail.
-    PutLine(stdout, object.dump(-1, ' ', false, json::error_handler_t::replace));
+    const std::string line = object.dump(-1, ' ', false, json::error_handler_t::replace) + "\n";
+#ifdef _WIN32
+    ConsoleOutput::Write(stdout, line, ConsoleOutput::Encoding::Utf8);
+#else
+    std::fwrite(line.data(), 1, line.size(), stdout);
+#endif
 }
