@@ -13,7 +13,7 @@
 #include "Sha256.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <iostream>
 
 namespace {
 
@@ -42,8 +42,8 @@ InputResult Inspect(const std::string& input, const Options& options, BootLoader
             return result;
         }
         ImagePartReader::Load(input, part, result.facts, result.facts->length);
-        result.output =
-            OutputPathFor(input, TargetOf(result.facts->variant), options.outputDir).string();
+        result.output = Platform::NameOf(
+            OutputPathFor(input, TargetOf(result.facts->variant), options.outputDir));
         result.bootLoaderMatch = MatchingBootLoader(part, result.facts->variant, bootLoaders);
         result.bootLoaderCompared = true;
         // An unreadable file matches nothing, as a missing one does, but not without a word.
@@ -73,9 +73,9 @@ std::string ChecksumLine(const InputResult& result) {
     return (escaped ? "\\" : "") + result.sha256 + "  " + name + "\n";
 }
 
+// Through std::cerr, which on Windows shows every name on a console, as the reports do.
 void ReportChecksumFileFailure(const std::string& reason) {
-    const std::string line = Messages::OneLine(Messages::ChecksumFileNotWritten(reason));
-    std::fprintf(stderr, "%s\n", line.c_str());
+    std::cerr << Messages::OneLine(Messages::ChecksumFileNotWritten(reason)) << '\n';
 }
 
 bool WriteChecksumFile(const std::string& path, const std::string& listing, const ConvertJob& job) {
@@ -132,7 +132,10 @@ int BatchRunner::Run() {
         std::optional<PendingReplace> pending;
         window.MakeRoom(ImageLayout::kImagePartLength);
         reporter.Starting(i, input);
+        const auto failed = m_options.failedInputs.find(i);
         const auto run = [&] {
+            if (failed != m_options.failedInputs.end())
+                return FailedInput(input, failed->second);
             return m_options.command == Options::Command::Convert
                        ? job.Run(input, pending)
                        : Inspect(input, m_options, bootLoaders, part);

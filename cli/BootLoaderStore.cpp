@@ -41,7 +41,7 @@ void BootLoaderStore::Load(Variant variant, Entry& entry) const {
     const std::string path = PathOf(variant);
     std::error_code gone;
     entry.loaded = true;
-    if (std::filesystem::path(path).is_relative() && std::filesystem::current_path(gone).empty()) {
+    if (Platform::PathOf(path).is_relative() && std::filesystem::current_path(gone).empty()) {
         entry.error = Messages::BootLoaderUnusable(Messages::NoCurrentFolder(gone.message()));
         return;
     }

@@ -1,10 +1,15 @@
 #include "CommandLine.h"
 
+#include "ExistingFolder.h"
 #include "ExitCode.h"
 #include "ImageLayout.h"
 #include "Messages.h"
 #include "VariantTable.h"
 #include "Version.h"
+
+#ifdef _WIN32
+#include "ImagePatterns.h"
+#endif
 
 #include <iostream>
 
@@ -63,6 +68,31 @@ EXIT STATUS
   2  usage error
 )";
 
+#ifdef _WIN32
+// cmd.exe and PowerShell hand wildcards over as typed; on POSIX the shell expands them.
+const char kWindowsNames[] = R"(
+NAMES ON WINDOWS
+  An IMAGE with * (any run of characters) or ? (one character) in its file name stands for the
+  files (not folders) in that folder whose names match, case ignored, in name order, in cmd.exe
+  and PowerShell alike. A pattern that matches no file is one failure, "no file matches", and
+  the other images still run. Only * and ? are wildcards: a name with [ ] or other such
+  characters is taken as typed. Windows names cannot hold * or ?, so quotes never make a
+  pattern a name; quote a name with spaces, pattern or not, as for any Windows tool:
+    keldarin-cli convert "C:\Meine Bilder\*.img"
+  Names with umlauts or in any other script work as typed on Windows 10 version 1903 or later;
+  older Windows takes only the names of its ANSI code page (Windows-1252 for German).
+)";
+#endif
+
+// The footer of a manual page, with what only Windows needs said.
+std::string WithPlatformNotes(const char* footer) {
+#ifdef _WIN32
+    return std::string(footer) + kWindowsNames;
+#else
+    return footer;
+#endif
+}
+
 } // namespace
 
 CommandLine::CommandLine() : m_app(Description(), Messages::kProgramName) {
@@ -70,7 +100,7 @@ CommandLine::CommandLine() : m_app(Description(), Messages::kProgramName) {
                                             KELDARIN_DISPLAY_VERSION + " (file version " +
                                             KELDARIN_FILE_VERSION_TEXT + ")");
     m_app.require_subcommand(1);
-    m_app.footer(kFooter);
+    m_app.footer(WithPlatformNotes(kFooter));
 
     m_info = m_app.add_subcommand(
         "info", "Show each image's length, kind, variant, the name a conversion would write and "
@@ -89,20 +119,20 @@ CommandLine::CommandLine() : m_app(Description(), Messages::kProgramName) {
     m_convert->add_flag("--verify", m_options.verify,
                         "Read each output back before it gets its name, and compare");
     AddCommonOptions(*m_convert);
-    m_convert->footer(kConvertFooter);
+    m_convert->footer(WithPlatformNotes(kConvertFooter));
 }
 
 void CommandLine::AddCommonOptions(CLI::App& command) {
     command
         .add_option("-b,--bootloaders", m_options.bootLoaderDir,
                     "Folder of the boot-loader files (default: the current folder)")
-        ->check(CLI::ExistingDirectory);
+        ->check(ExistingFolder());
     command.add_flag("--checksum", m_options.checksum,
                      "Show the SHA-256 of each output (info: of each image part)");
     command
         .add_option("-o,--output-dir", m_options.outputDir,
                     "Folder for the outputs (default: beside each input)")
-        ->check(CLI::ExistingDirectory);
+        ->check(ExistingFolder());
     command.add_flag("-q,--quiet", m_options.quiet, "Report failures only");
     command.add_flag("--json", m_options.json, "One JSON object per input on stdout");
     command.add_option("IMAGE", m_options.inputs, "Image files")->required();
@@ -131,5 +161,8 @@ std::optional<int> CommandLine::Parse(int argc, char** argv) {
     for (Variant variant : {Variant::k1x, Variant::k2x})
         if (m_target == InfoOf(variant).name)
             m_options.target = variant;
+#ifdef _WIN32
+    ImagePatterns::Expand(m_options);
+#endif
     return std::nullopt;
 }

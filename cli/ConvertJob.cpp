@@ -16,25 +16,28 @@ ConvertJob::ConvertJob(const Options& options, BootLoaderStore& bootLoaders,
     std::vector<std::string> protectedNames = options.inputs;
     for (Variant variant : {Variant::k1x, Variant::k2x})
         protectedNames.push_back(bootLoaders.PathOf(variant));
-    // A name that has no full path (a vanished current folder) names no file that could be hit.
+    // A name that has no full path (a vanished current folder, or on Windows one that its code
+    // page cannot hold) names no file that could be hit.
     for (const std::string& name : protectedNames) {
         try {
             if (!name.empty())
                 m_protected.Add(FullPath(name));
-        } catch (const std::filesystem::filesystem_error&) {
+        } catch (const std::runtime_error&) {
         }
     }
     try {
         if (options.checksumFile && !options.checksumFile->empty())
             m_listing = FullPath(*options.checksumFile);
-    } catch (const std::filesystem::filesystem_error&) {
+    } catch (const std::runtime_error&) {
     }
 }
 
 bool ConvertJob::IsFileOfTheRun(const std::filesystem::path& path) const {
     // Called once every output has its name.
     const std::vector<std::string> outputs = m_outputs.All();
-    const auto same = [&path](const std::string& output) { return SameFile(path, output); };
+    const auto same = [&path](const std::string& output) {
+        return SameFile(path, Platform::PathOf(output));
+    };
     return m_protected.Contains(path) || std::any_of(outputs.begin(), outputs.end(), same);
 }
 
@@ -78,10 +81,10 @@ void ConvertJob::Convert(const std::string& input, InputResult& result,
     const Conversion conversion(facts.kind, facts.variant);
     const Variant target = conversion.GetPlan().target;
     result.bootLoader = m_bootLoaders.PathOf(target);
-    result.output = OutputPathFor(input, target, m_options.outputDir).string();
+    result.output = Platform::NameOf(OutputPathFor(input, target, m_options.outputDir));
     const std::vector<unsigned char>& bootLoader = m_bootLoaders.Of(target);
 
-    const std::filesystem::path output = result.output;
+    const std::filesystem::path output = Platform::PathOf(result.output);
     CheckOutputIsFree(output);
     if (inMemory)
         Conversion::OverlayBootLoader(m_image, bootLoader);
@@ -108,16 +111,17 @@ void ConvertJob::Convert(const std::string& input, InputResult& result,
 }
 
 void ConvertJob::CheckOutputIsFree(const std::filesystem::path& output) {
+    const std::string name = Platform::NameOf(output);
     if (m_protected.Contains(output))
-        throw std::runtime_error(Messages::OutputIsAnInput(output.string()));
-    if (m_outputs.Contains(output.string()))
-        throw std::runtime_error(Messages::OutputWrittenEarlier(output.string()));
+        throw std::runtime_error(Messages::OutputIsAnInput(name));
+    if (m_outputs.Contains(name))
+        throw std::runtime_error(Messages::OutputWrittenEarlier(name));
     // A name that may be an earlier one to the file system is asked once that one is named.
-    for (const std::string& earlier : m_outputs.AlikeTo(output.string())) {
+    for (const std::string& earlier : m_outputs.AlikeTo(name)) {
         m_finishPending();
-        if (SameFile(earlier, output))
-            throw std::runtime_error(Messages::OutputWrittenEarlier(output.string()));
+        if (SameFile(Platform::PathOf(earlier), output))
+            throw std::runtime_error(Messages::OutputWrittenEarlier(name));
     }
     if (!m_listing.empty() && SameFile(output, m_listing))
-        throw std::runtime_error(Messages::OutputIsTheChecksumFile(output.string()));
+        throw std::runtime_error(Messages::OutputIsTheChecksumFile(name));
 }

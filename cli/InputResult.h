@@ -23,3 +23,11 @@ struct InputResult {
     bool outOfHandles = false;              // failed for want of a free file handle
     std::vector<std::string> warnings;      // lines for stderr that are no failure
 };
+
+// An input that failed before the run looked at it.
+inline InputResult FailedInput(const std::string& input, const std::string& reason) {
+    InputResult result;
+    result.input = input;
+    result.error = reason;
+    return result;
+}

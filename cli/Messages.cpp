@@ -149,4 +149,21 @@ std::string ChecksumFileIsAFileOfTheRun(const std::string& path) {
            ": it is an input, a boot-loader file or an output of this run";
 }
 
+std::string FolderMissing(const std::string& name) {
+    return "Directory does not exist: " + name;
+}
+
+std::string FolderIsAFile(const std::string& name) {
+    return "Directory is actually a file: " + name;
+}
+
+std::string NoFileMatches() {
+    return "no file matches";
+}
+
+std::string NameBeyondCodePage(unsigned codePage) {
+    return "the name has characters that this Windows' code page (" + std::to_string(codePage) +
+           ") cannot hold; Windows 10 version 1903 or later takes every name";
+}
+
 } // namespace Messages

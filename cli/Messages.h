@@ -48,4 +48,12 @@ std::string ChecksumFileNotWritten(const std::string& reason);
 std::string OutputIsTheChecksumFile(const std::string& output);
 std::string ChecksumFileIsAFileOfTheRun(const std::string& path);
 
+// -b and -o on Windows, in the words of the argument library's own check elsewhere.
+std::string FolderMissing(const std::string& name);
+std::string FolderIsAFile(const std::string& name);
+// Windows: an image argument with wildcards that names no file.
+std::string NoFileMatches();
+// Windows before 10 version 1903 keeps its ANSI code page, which cannot hold every name.
+std::string NameBeyondCodePage(unsigned codePage);
+
 } // namespace Messages

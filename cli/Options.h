@@ -2,6 +2,7 @@
 
 #include "VariantTable.h"
 
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,6 +13,9 @@ struct Options {
 
     Command command = Command::Info;
     std::vector<std::string> inputs;
+    // Inputs that failed before the run, by index, with the reason: on Windows a pattern that
+    // matches no file.
+    std::map<std::size_t, std::string> failedInputs;
     // Where "1x.bin" and "2x.bin" lie; the window takes them from its start directory.
     std::string bootLoaderDir = ".";
     // Without it each output lies beside its input, as the window writes it.

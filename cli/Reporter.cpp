@@ -2,6 +2,7 @@
 
 #include "Hex.h"
 #include "Messages.h"
+#include "Platform.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -9,6 +10,8 @@
 #include <nlohmann/json.hpp>
 
 #ifdef _WIN32
+#include "ConsoleOutput.h"
+
 #include <io.h>
 #define isatty _isatty
 #else
@@ -33,9 +36,17 @@ std::string TargetText(const ImageFacts& facts) {
     return VariantText(TargetOf(facts.variant));
 }
 
-void PutLine(std::FILE* stream, const std::string& line) {
-    std::fwrite(line.data(), 1, line.size(), stream);
-    std::fputc('\n', stream);
+// Text with names in it, as its reader takes it; JSON is UTF-8 already.
+void PutText(std::FILE* stream, const std::string& text) {
+#ifdef _WIN32
+    ConsoleOutput::Write(stream, text);
+#else
+    std::fwrite(text.data(), 1, text.size(), stream);
+#endif
+}
+
+void PutTextLine(std::FILE* stream, const std::string& line) {
+    PutText(stream, line + "\n");
 }
 
 bool IsUtf8(const std::string& text) {
@@ -50,8 +61,9 @@ bool IsUtf8(const std::string& text) {
 // A name as JSON: the text, and where it is not UTF-8 (file names are bytes) also the exact
 // bytes in hex under NAME_hex, so that a script can recover the very file.
 void PutName(nlohmann::json& object, const char* key, const std::string& name) {
-    object[key] = name;
-    if (!IsUtf8(name))
+    const std::optional<std::string> utf8 = Platform::Utf8Of(name);
+    object[key] = utf8 ? *utf8 : name;
+    if (!utf8 || !IsUtf8(*utf8))
         object[std::string(key) + "_hex"] =
             LowerHex(reinterpret_cast<const unsigned char*>(name.data()), name.size());
 }
@@ -86,7 +98,7 @@ void Reporter::Starting(std::size_t index, const std::string& input) {
     ClearProgress();
     const std::string line = "[" + std::to_string(index + 1) + "/" + std::to_string(m_total) +
                              "] " + Messages::OneLine(input);
-    std::fputs(line.c_str(), stderr);
+    PutText(stderr, line);
     std::fflush(stderr);
     m_progressWidth = line.size();
 }
@@ -104,15 +116,16 @@ void Reporter::Report(const InputResult& result) {
                               result.facts->kind == ImageKind::Rejected;
     // Every failure goes to stderr, -q or not; info also answers for a rejected file on stdout.
     if (!result.ok)
-        PutLine(stderr, Messages::OneLine(Messages::Failure(result.input, result.error)));
+        PutTextLine(stderr, Messages::OneLine(Messages::Failure(result.input, result.error)));
     for (const std::string& warning : result.warnings)
-        PutLine(stderr, Messages::OneLine(warning));
+        PutTextLine(stderr, Messages::OneLine(warning));
     // Not a failure: an image converted with an older boot-loader file, or a damaged one.
     if (result.bootLoaderMatch && *result.bootLoaderMatch != result.facts->variant)
-        PutLine(stderr, Messages::OneLine(Messages::Warning(
-                            result.input, Messages::SignatureDisagrees(
-                                              VariantText(result.facts->variant),
-                                              InfoOf(*result.bootLoaderMatch).bootLoaderFile))));
+        PutTextLine(stderr,
+                    Messages::OneLine(Messages::Warning(
+                        result.input, Messages::SignatureDisagrees(
+                                          VariantText(result.facts->variant),
+                                          InfoOf(*result.bootLoaderMatch).bootLoaderFile))));
     if (m_options.json)
         WriteJson(result);
     else if (!m_options.quiet && (result.ok || rejectedInfo))
@@ -127,7 +140,7 @@ bool Reporter::Finish() {
         m_writeError = errno ? errno : EIO;
     if (m_writeError == 0)
         return true;
-    PutLine(stderr, Messages::ReportNotWritten(std::strerror(m_writeError)));
+    PutTextLine(stderr, Messages::ReportNotWritten(std::strerror(m_writeError)));
     return false;
 }
 
@@ -135,12 +148,13 @@ void Reporter::WriteText(const InputResult& result) const {
     const ImageFacts& facts = *result.facts;
     std::string line = result.input + ": ";
     if (facts.kind == ImageKind::Rejected) {
-        PutLine(stdout, Messages::OneLine(line + "rejected: " + result.error));
+        PutTextLine(stdout, Messages::OneLine(line + "rejected: " + result.error));
         return;
     }
     line += std::to_string(facts.length) + " bytes, " + KindText(facts) + " image, ";
     if (result.skipped) {
-        PutLine(stdout, Messages::OneLine(line + Messages::AlreadyIn(VariantText(facts.variant))));
+        PutTextLine(stdout,
+                    Messages::OneLine(line + Messages::AlreadyIn(VariantText(facts.variant))));
         return;
     }
     line += VariantText(facts.variant) + " -> " + TargetText(facts) + ": " + result.output;
@@ -155,7 +169,7 @@ void Reporter::WriteText(const InputResult& result) const {
     }
     if (m_options.checksum && !result.sha256.empty())
         line += Messages::ChecksumSuffix(result.sha256);
-    PutLine(stdout, Messages::OneLine(line));
+    PutTextLine(stdout, Messages::OneLine(line));
 }
 
 void Reporter::WriteJson(const InputResult& result) const {
@@ -188,7 +202,13 @@ void Reporter::WriteJson(const InputResult& result) const {
             result.bootLoaderMatch ? json(InfoOf(*result.bootLoaderMatch).bootLoaderFile) : json();
     }
     object["sha256"] = result.sha256.empty() ? json() : json(result.sha256);
-    object["error"] = result.ok ? json() : json(result.error);
+    object["error"] =
+        result.ok ? json() : json(Platform::Utf8Of(result.error).value_or(result.error));
     // File names are bytes, not necessarily UTF-8: replace what is not, rather than fail.
-    PutLine(stdout, WithC1Escaped(object.dump(-1, ' ', false, json::error_handler_t::replace)));
+    const std::string line = WithC1Escaped(object.dump(-1, ' ', false, json::error_handler_t::replace)) + "\n";
+#ifdef _WIN32
+    ConsoleOutput::Write(stdout, line, ConsoleOutput::Encoding::Utf8);
+#else
+    std::fwrite(line.data(), 1, line.size(), stdout);
+#endif
 }

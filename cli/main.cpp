@@ -2,6 +2,12 @@
 #include "CommandLine.h"
 #include "DurableReplace.h"
 
+#ifdef _WIN32
+#include "ConsoleOutput.h"
+#include "ExitCode.h"
+#include "WindowsArguments.h"
+#endif
+
 #include <csignal>
 #include <cstdlib>
 
@@ -32,6 +38,13 @@ void EndOnSignals() {
 
 int main(int argc, char** argv) {
     EndOnSignals();
+#ifdef _WIN32
+    // After the signal handlers: a console gets its own code page back before the run ends.
+    const ConsoleOutput console;
+    WindowsArguments arguments;
+    if (!arguments.Replace(argc, argv))
+        return kExitUsageError;
+#endif
     CommandLine commandLine;
     if (const std::optional<int> code = commandLine.Parse(argc, argv))
         return *code;

@@ -1,6 +1,7 @@
 # Builds a release package from a built tree and checks it as a user would.
 #   zip: exactly the two programs and the guide; both stripped, PE files naming no path of the
-#        build machine, the program's version resource carrying the version of res/Version.h.
+#        build machine, the program's version resource carrying the version of res/Version.h,
+#        keldarin-cli.exe's manifest asking for UTF-8.
 #   deb: unpacked without touching the system, its keldarin-cli reports that version and its
 #        manual page renders with the options the program has.
 # Usage: cmake -DKIND=zip|deb -DBUILD_DIR=... -DWORK_DIR=... -DSOURCE_DIR=... -P CheckPackage.cmake
@@ -48,6 +49,11 @@ if(KIND STREQUAL zip)
             message(FATAL_ERROR "${file} names a path of this machine: ${paths}")
         endif()
     endforeach()
+    # The command-line tool works in UTF-8 only through its manifest.
+    file(STRINGS ${unpacked}/keldarin-cli.exe utf8 REGEX "<activeCodePage[^>]*>UTF-8</activeCodePage>")
+    if(NOT utf8)
+        message(FATAL_ERROR "keldarin-cli.exe has no manifest asking for UTF-8")
+    endif()
     run(i686-w64-mingw32-windres -J coff -i ${unpacked}/Keldarin.exe -O rc)
     foreach(text "VALUE \"FileVersion\", \"${FILE_VERSION_TEXT}\""
                  "\"Keldarin Version ${DISPLAY_VERSION}\"")

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <tuple>
@@ -23,6 +24,17 @@ std::size_t OpenFileLimit();
 std::string FolderOf(const std::string& path);
 // name in folder; a bare name where folder is "".
 std::string Join(const std::string& folder, const std::string& name);
+
+// A name for the file system library and back. Names are in the system's own narrow encoding:
+// bytes on POSIX, the process's active code page on Windows, where the library's own narrow
+// conversions follow the C runtime's locale instead and would garble every name beyond ASCII.
+// Windows: PathOf throws FileError::System for bytes that are no text in that code page, NameOf
+// for a name that the code page cannot hold.
+std::filesystem::path PathOf(const std::string& name);
+std::string NameOf(const std::filesystem::path& path);
+// A name as UTF-8, for readers that take nothing else (JSON, a pipe). POSIX names are bytes and
+// come back as they are; on Windows nothing comes back for bytes that are no text.
+std::optional<std::string> Utf8Of(const std::string& name);
 
 // Which file a path names, whatever its spelling or links: the same for the same file.
 struct FileIdentity {

@@ -1,6 +1,7 @@
 // The window and the command line convert the same input into the same bytes.
 #include "E2eFiles.h"
 #include "KeldarinSession.h"
+#include "WindowsCli.h"
 
 #include <gtest/gtest.h>
 
@@ -8,32 +9,11 @@ using TestImages::Bytes;
 
 namespace {
 
-// Runs the Windows build of keldarin-cli to its end and returns its exit code.
 DWORD RunCli(const std::string& arguments) {
-    std::string commandLine =
-        "\"" + WindowDriver::WindowsPath(KELDARIN_CLI_EXE) + "\" " + arguments;
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
-        ADD_FAILURE() << "cannot start " << commandLine;
-        return ~0u;
-    }
-    DWORD exitCode = ~0u;
-    if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0)
-        GetExitCodeProcess(process.hProcess, &exitCode);
-    else
-        TerminateProcess(process.hProcess, ~0u);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return exitCode;
+    return WindowsCli::Run(arguments).exitCode;
 }
 
-// A path as one argument of a command line, with a leading space.
-std::string Quoted(const std::filesystem::path& path) {
-    return " \"" + WindowDriver::WindowsPath(path) + "\"";
-}
+using WindowsCli::Quoted;
 
 void ExpectSameOutputFromWindowAndCli(const Bytes& input, const std::string& outputName) {
     KeldarinSession session;

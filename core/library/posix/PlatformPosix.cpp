@@ -35,6 +35,18 @@ std::string Join(const std::string& folder, const std::string& name) {
     return folder + '/' + name;
 }
 
+std::filesystem::path PathOf(const std::string& name) {
+    return name;
+}
+
+std::string NameOf(const std::filesystem::path& path) {
+    return path.string();
+}
+
+std::optional<std::string> Utf8Of(const std::string& name) {
+    return name;
+}
+
 std::optional<FileIdentity> IdentityOf(const std::string& path) {
     struct stat info;
     if (stat(path.c_str(), &info) != 0)

@@ -1,5 +1,6 @@
 #include "DurableReplace.h"
 
+#include "CodePage.h"
 #include "Win32Io.h"
 
 using Action = FileError::Action;
@@ -8,6 +9,13 @@ using Win32Io::Fail;
 
 namespace {
 constexpr int kTemporaryNameAttempts = 100;
+
+// The system measures a path in UTF-16 units, not in the bytes of its code page: a UTF-8 name
+// beyond ASCII takes two to four bytes for one or two units.
+std::size_t PathUnits(const std::string& path) {
+    const std::optional<std::wstring> wide = CodePage::Widen(path);
+    return wide ? wide->size() : path.size();
+}
 } // namespace
 
 void DurableReplace::Check(const std::string& target) {
@@ -26,7 +34,7 @@ void DurableReplace::Check(const std::string& target) {
         Fail(Action::Create, target, folderError);
     if (!(folderAttributes & FILE_ATTRIBUTE_DIRECTORY))
         Fail(Action::Create, target, ERROR_DIRECTORY);
-    if (folder.size() + TemporaryNameLength() >= MAX_PATH || target.size() >= MAX_PATH)
+    if (PathUnits(folder) + TemporaryNameLength() >= MAX_PATH || PathUnits(target) >= MAX_PATH)
         Fail(Action::Create, target, ERROR_FILENAME_EXCED_RANGE);
 }
 

@@ -1,10 +1,9 @@
 #include "Platform.h"
 
+#include "CodePage.h"
 #include "Win32Io.h"
 
-#include <algorithm>
 #include <limits>
-#include <mbstring.h>
 
 namespace Platform {
 
@@ -32,12 +31,15 @@ std::size_t OpenFileLimit() {
 }
 
 std::string FolderOf(const std::string& path) {
-    // Multi-byte aware: in East Asian code pages a backslash byte can be half of a character.
-    const auto* text = reinterpret_cast<const unsigned char*>(path.c_str());
+    // In East Asian code pages a backslash byte can be the second half of a character; UTF-8
+    // and the single-byte code pages have no lead bytes.
     std::size_t end = 0;
-    for (unsigned char separator : {'\\', '/', ':'}) {
-        if (const unsigned char* found = ::_mbsrchr(text, separator))
-            end = std::max(end, static_cast<std::size_t>(found - text) + 1);
+    for (std::size_t at = 0; at < path.size(); ++at) {
+        const char c = path[at];
+        if (c == '\\' || c == '/' || c == ':')
+            end = at + 1;
+        else if (::IsDBCSLeadByteEx(CP_ACP, static_cast<BYTE>(c)))
+            ++at;
     }
     return path.substr(0, end);
 }
@@ -46,6 +48,26 @@ std::string Join(const std::string& folder, const std::string& name) {
     if (folder.empty() || FolderOf(folder).size() == folder.size())
         return folder + name;
     return folder + '\\' + name;
+}
+
+std::filesystem::path PathOf(const std::string& name) {
+    const std::optional<std::wstring> wide = CodePage::Widen(name);
+    if (!wide)
+        Win32Io::Fail(FileError::Action::Open, name, ERROR_NO_UNICODE_TRANSLATION);
+    return *wide;
+}
+
+std::string NameOf(const std::filesystem::path& path) {
+    const std::optional<std::string> name = CodePage::Narrow(path.native());
+    if (!name)
+        Win32Io::Fail(FileError::Action::Open, CodePage::NarrowForShow(path.native()),
+                      ERROR_NO_UNICODE_TRANSLATION);
+    return *name;
+}
+
+std::optional<std::string> Utf8Of(const std::string& name) {
+    const std::optional<std::wstring> wide = CodePage::Widen(name);
+    return wide ? CodePage::Narrow(*wide, CP_UTF8) : std::nullopt;
 }
 
 std::optional<FileIdentity> IdentityOf(const std::string& path) {

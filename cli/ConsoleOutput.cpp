@@ -1,0 +1,104 @@
+#include "ConsoleOutput.h"
+
+#include "CodePage.h"
+#include "Platform.h"
+
+#include <cstring>
+#include <io.h>
+#include <iostream>
+#include <streambuf>
+#include <utility>
+
+namespace {
+
+// The console's own code page before the run; 0 while it is unchanged. The console belongs to
+// the command prompt as well, which must get it back.
+UINT g_previous = 0;
+
+void Restore() {
+    if (g_previous != 0)
+        ::SetConsoleOutputCP(std::exchange(g_previous, 0));
+}
+
+// Runs before the C runtime's handler, which ends the run at once.
+BOOL WINAPI RestoreOnInterrupt(DWORD) {
+    Restore();
+    return FALSE;
+}
+
+// The console behind stream, or nothing for a pipe, a file or a device such as NUL.
+HANDLE ConsoleOf(std::FILE* stream) {
+    const auto handle = reinterpret_cast<HANDLE>(::_get_osfhandle(::_fileno(stream)));
+    DWORD mode = 0;
+    return handle != INVALID_HANDLE_VALUE && ::GetConsoleMode(handle, &mode) ? handle : nullptr;
+}
+
+} // namespace
+
+// Whole lines at a time, so that no character is cut in two on its way to UTF-16.
+class ConsoleOutput::Buffer : public std::streambuf {
+public:
+    explicit Buffer(std::FILE* stream) : m_stream(stream) {}
+    ~Buffer() override { sync(); }
+
+protected:
+    int overflow(int c) override {
+        if (c == traits_type::eof())
+            return traits_type::not_eof(c);
+        m_pending += static_cast<char>(c);
+        if (c == '\n')
+            sync();
+        return c;
+    }
+    std::streamsize xsputn(const char* text, std::streamsize count) override {
+        m_pending.append(text, static_cast<std::size_t>(count));
+        if (std::memchr(text, '\n', static_cast<std::size_t>(count)))
+            sync();
+        return count;
+    }
+    int sync() override {
+        ConsoleOutput::Write(m_stream, m_pending);
+        m_pending.clear();
+        return std::fflush(m_stream) == 0 ? 0 : -1;
+    }
+
+private:
+    std::FILE* m_stream;
+    std::string m_pending;
+};
+
+ConsoleOutput::ConsoleOutput()
+    : m_out(std::make_unique<Buffer>(stdout)), m_err(std::make_unique<Buffer>(stderr)),
+      m_coutBuffer(std::cout.rdbuf(m_out.get())), m_cerrBuffer(std::cerr.rdbuf(m_err.get())) {
+    const UINT previous = ::GetConsoleOutputCP();
+    if (previous == 0 || previous == ::GetACP() || !::SetConsoleOutputCP(::GetACP()))
+        return;
+    g_previous = previous;
+    ::SetConsoleCtrlHandler(RestoreOnInterrupt, TRUE);
+}
+
+ConsoleOutput::~ConsoleOutput() {
+    std::cout.flush();
+    std::cerr.flush();
+    std::cout.rdbuf(m_coutBuffer);
+    std::cerr.rdbuf(m_cerrBuffer);
+    Restore();
+    ::SetConsoleCtrlHandler(RestoreOnInterrupt, FALSE);
+}
+
+void ConsoleOutput::Write(std::FILE* stream, const std::string& text, Encoding encoding) {
+    const bool utf8 = encoding == Encoding::Utf8 || ::GetACP() == CP_UTF8;
+    if (const HANDLE console = ConsoleOf(stream)) {
+        const std::optional<std::wstring> wide = CodePage::Widen(text, utf8 ? CP_UTF8 : CP_ACP);
+        std::wstring lines; // line ends as the C runtime writes them to a console
+        for (const wchar_t c : wide.value_or(L""))
+            lines += c == L'\n' ? std::wstring(L"\r\n") : std::wstring(1, c);
+        DWORD written = 0;
+        std::fflush(stream); // what the C runtime still holds comes first
+        if (wide && ::WriteConsoleW(console, lines.data(), static_cast<DWORD>(lines.size()),
+                                    &written, nullptr))
+            return;
+    }
+    const std::string bytes = utf8 ? text : Platform::Utf8Of(text).value_or(text);
+    std::fwrite(bytes.data(), 1, bytes.size(), stream);
+}

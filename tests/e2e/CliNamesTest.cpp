@@ -1,0 +1,167 @@
+// keldarin-cli.exe with the names German-speaking users give their files, and with wildcards as
+// typed into cmd.exe. Runs in a UTF-8 locale: only there does Wine show names beyond ASCII to a
+// Windows program, whose ANSI code page stays 1252 (this test program's own).
+#include "E2eFiles.h"
+#include "WindowsCli.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+
+namespace fs = std::filesystem;
+using TestImages::Bytes;
+
+namespace {
+
+const std::string kUmlaut = "Prüfung";
+const std::string kCjk = "日本語";
+// With its folder of the same kind, over MAX_PATH bytes in UTF-8 but under MAX_PATH characters.
+const std::string kCyrillic =
+    "Прошивка Прошивка Прошивка Прошивка Прошивка Прошивка Прошивка Прошивка";
+
+fs::path In(const fs::path& folder, const std::string& name) {
+    return folder / fs::u8path(name);
+}
+
+// Lines without their line ends.
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t from = 0;
+    for (std::size_t end; (end = text.find('\n', from)) != std::string::npos; from = end + 1)
+        lines.push_back(text.substr(from, end - from - (end > from && text[end - 1] == '\r')));
+    return lines;
+}
+
+// A folder of images, with the boot-loader files in it or in a folder of their own.
+struct Folder {
+    TestImages::TempDir dir;
+    const Bytes to1x = TestImages::BootLoader(0x20000, 11);
+    const Bytes to2x = TestImages::BootLoader(0x20000, 12);
+
+    explicit Folder(const std::string& bootLoaders = "") {
+        fs::create_directories(In(dir.Path(), bootLoaders));
+        TestImages::WriteFile(In(dir.Path(), bootLoaders) / "1x.bin", to1x);
+        TestImages::WriteFile(In(dir.Path(), bootLoaders) / "2x.bin", to2x);
+    }
+    // Places an image and returns the bytes its conversion must give.
+    Bytes Image(const std::string& name, const Bytes& image) {
+        TestImages::WriteFile(In(dir.Path(), name), image);
+        const bool is1x = image[(image.size() == 0x800000 ? 0x20001 : 0) + 8] == 't';
+        return TestImages::ExpectedOutput(image, is1x ? to2x : to1x);
+    }
+    std::set<std::string> Listing() const { return E2eFiles::Listing(dir.Path()); }
+};
+
+} // namespace
+
+TEST(CliNames, NamesBeyondAsciiAreConvertedUnderTheNamesTheReportGives) {
+    Folder folder;
+    const std::string sub = kCyrillic.substr(kCyrillic.find(' ') + 1);
+    fs::create_directory(In(folder.dir.Path(), sub));
+    const std::string cyrillic = sub + "\\" + kCyrillic + ".img";
+    const std::map<std::string, Bytes> expected = {
+        {kUmlaut + "(2xImage).img", folder.Image(kUmlaut + ".img", TestImages::BareImage(true))},
+        {sub + "\\" + kCyrillic + "(1xImage).img",
+         folder.Image(cyrillic, TestImages::BareImage(false))},
+        {kCjk + "(2xImage).img", folder.Image(kCjk + ".img", TestImages::FullImage(true))}};
+
+    const WindowsCli::Result run = WindowsCli::Run(
+        "convert " + kUmlaut + ".img \"" + cyrillic + "\" " + kCjk + ".img", {folder.dir.Path()});
+    EXPECT_EQ(run.exitCode, 0u) << run.err;
+    // Each line ends in the output's full path, which holds exactly the bytes expected.
+    const std::vector<std::string> lines = Lines(run.out);
+    EXPECT_EQ(lines.size(), expected.size()) << run.out;
+    for (const std::string& line : lines) {
+        const fs::path reported = fs::u8path(line.substr(line.rfind(": ") + 2));
+        const auto match = std::find_if(expected.begin(), expected.end(), [&](const auto& entry) {
+            return fs::equivalent(reported, In(folder.dir.Path(), entry.first));
+        });
+        ASSERT_NE(match, expected.end()) << line;
+        EXPECT_EQ(TestImages::ReadFile(reported), match->second) << line;
+    }
+    EXPECT_EQ(folder.Listing(), (std::set<std::string>{"1x.bin", "2x.bin", sub, kUmlaut + ".img",
+                                                       kUmlaut + "(2xImage).img", kCjk + ".img",
+                                                       kCjk + "(2xImage).img"}));
+}
+
+// The folders of -b and -o and the checksum file take such names too, and JSON carries every
+// name as the very text, with no bytes in hex beside it.
+TEST(CliNames, JsonAndTheOptionsCarryTheNamesAsTyped) {
+    Folder folder("Bootlader-Ä");
+    const std::string out = "Ausgabe-" + kCjk, listing = "Prüfsummen-" + kCyrillic + ".txt";
+    fs::create_directory(In(folder.dir.Path(), out));
+    const Bytes expected = folder.Image(kCyrillic + ".img", TestImages::FullImage(false));
+
+    const WindowsCli::Result run =
+        WindowsCli::Run("convert --json -b Bootlader-Ä -o " + out + " --checksum-file \"" +
+                            listing + "\" \"" + kCyrillic + ".img\"",
+                        {folder.dir.Path()});
+    EXPECT_EQ(run.exitCode, 0u) << run.err;
+    const std::string output = kCyrillic + "(1xImage).img";
+    EXPECT_NE(run.out.find("\"input\":\"" + kCyrillic + ".img\""), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("\\\\" + out + "\\\\" + output + "\""), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("\"boot_loader\":\"Bootlader-Ä\\\\1x.bin\""), std::string::npos);
+    EXPECT_EQ(run.out.find("_hex"), std::string::npos) << run.out;
+    EXPECT_EQ(TestImages::ReadFile(In(folder.dir.Path(), out) / fs::u8path(output)), expected);
+    const Bytes sums = TestImages::ReadFile(In(folder.dir.Path(), listing));
+    EXPECT_NE(std::string(sums.begin(), sums.end()).find(output), std::string::npos);
+}
+
+// cmd.exe hands "*.img" over as typed: the tool takes every file (no folder) that matches, in
+// name order whatever the order of the folder, quoted or not. A pattern that matches nothing is
+// one failure, and the batch goes on.
+TEST(CliNames, WildcardsTypedIntoCmdTakeEveryImageOfTheFolder) {
+    Folder folder;
+    const Bytes fromUmlaut = folder.Image(kUmlaut + ".img", TestImages::FullImage(false));
+    const Bytes fromBox = folder.Image("box.img", TestImages::BareImage(true));
+    folder.Image("Anna.img", TestImages::BareImage(false));
+    folder.Image("notes.txt", TestImages::BareImage(false));
+    fs::create_directory(folder.dir / "ordner.img");
+
+    const WindowsCli::Result info = WindowsCli::Run("info \"*.IMG\"", {folder.dir.Path(), true});
+    EXPECT_EQ(info.exitCode, 0u) << info.err;
+    std::vector<std::string> inputs;
+    for (const std::string& line : Lines(info.out))
+        inputs.push_back(line.substr(0, line.find(": ")));
+    EXPECT_EQ(inputs, (std::vector<std::string>{"Anna.img", "box.img", kUmlaut + ".img"}));
+
+    const WindowsCli::Result run =
+        WindowsCli::Run("convert -q nichts*.img *.img", {folder.dir.Path(), true});
+    EXPECT_EQ(run.exitCode, 1u);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(Lines(run.err),
+              std::vector<std::string>{"keldarin-cli: nichts*.img: no file matches"});
+    EXPECT_EQ(TestImages::ReadFile(folder.dir / "box(2xImage).img"), fromBox);
+    EXPECT_EQ(TestImages::ReadFile(In(folder.dir.Path(), kUmlaut + "(1xImage).img")), fromUmlaut);
+    EXPECT_TRUE(fs::exists(folder.dir / "Anna(1xImage).img"));
+    EXPECT_FALSE(fs::exists(folder.dir / "notes(1xImage).txt"));
+}
+
+// A Windows that ignores the manifest (before 10 version 1903) keeps its ANSI code page: names of
+// that code page still work and reach a pipe and JSON as UTF-8; any other name is refused as
+// such, never approximated by a look-alike.
+TEST(CliNames, WithoutTheManifestNamesOfTheCodePageWorkAndOthersAreRefused) {
+    Folder folder;
+    const Bytes expected = folder.Image(kUmlaut + ".img", TestImages::BareImage(true));
+    folder.Image(kCjk + ".img", TestImages::BareImage(true));
+    WindowsCli::Where ansi{folder.dir.Path()};
+    ansi.program = KELDARIN_CLI_ANSI_EXE;
+
+    // The code page's best fit would make this "Arger.img", another file.
+    folder.Image("Arger.img", TestImages::BareImage(true));
+    const WindowsCli::Result refused = WindowsCli::Run("convert Ārger.img", ansi);
+    EXPECT_EQ(refused.exitCode, 2u);
+    EXPECT_NE(refused.err.find("code page (1252) cannot hold"), std::string::npos) << refused.err;
+    EXPECT_FALSE(fs::exists(folder.dir / "Arger(2xImage).img"));
+
+    const WindowsCli::Result run = WindowsCli::Run("convert *.img", ansi);
+    EXPECT_EQ(run.exitCode, 1u);
+    EXPECT_EQ(Lines(run.err).size(), 1u) << run.err;
+    EXPECT_NE(run.out.find(kUmlaut + "(2xImage).img"), std::string::npos) << run.out;
+    EXPECT_EQ(TestImages::ReadFile(In(folder.dir.Path(), kUmlaut + "(2xImage).img")), expected);
+
+    const WindowsCli::Result json = WindowsCli::Run("info --json " + kUmlaut + ".img", ansi);
+    EXPECT_NE(json.out.find("\"input\":\"" + kUmlaut + ".img\""), std::string::npos) << json.out;
+    EXPECT_EQ(json.out.find("_hex"), std::string::npos);
+}
