@@ -205,7 +205,8 @@ void Reporter::WriteJson(const InputResult& result) const {
     object["error"] =
         result.ok ? json() : json(Platform::Utf8Of(result.error).value_or(result.error));
     // File names are bytes, not necessarily UTF-8: replace what is not, rather than fail.
-    const std::string line = WithC1Escaped(object.dump(-1, ' ', false, json::error_handler_t::replace)) + "\n";
+    const std::string line =
+        WithC1Escaped(object.dump(-1, ' ', false, json::error_handler_t::replace)) + "\n";
 #ifdef _WIN32
     ConsoleOutput::Write(stdout, line, ConsoleOutput::Encoding::Utf8);
 #else
