@@ -36,11 +36,15 @@ std::string TargetText(const ImageFacts& facts) {
     return VariantText(TargetOf(facts.variant));
 }
 
-// Text with names in it, as its reader takes it; JSON is UTF-8 already.
-void PutText(std::FILE* stream, const std::string& text) {
+// Text with names in it, as its reader takes it. Names are in the active code page, unless the
+// text is UTF-8 already (JSON).
+void PutText(std::FILE* stream, const std::string& text, bool utf8 = false) {
 #ifdef _WIN32
-    ConsoleOutput::Write(stream, text);
+    ConsoleOutput::Write(stream, text,
+                         utf8 ? ConsoleOutput::Encoding::Utf8
+                              : ConsoleOutput::Encoding::ActiveCodePage);
 #else
+    (void)utf8;
     std::fwrite(text.data(), 1, text.size(), stream);
 #endif
 }
@@ -207,9 +211,5 @@ void Reporter::WriteJson(const InputResult& result) const {
     // File names are bytes, not necessarily UTF-8: replace what is not, rather than fail.
     const std::string line =
         WithC1Escaped(object.dump(-1, ' ', false, json::error_handler_t::replace)) + "\n";
-#ifdef _WIN32
-    ConsoleOutput::Write(stdout, line, ConsoleOutput::Encoding::Utf8);
-#else
-    std::fwrite(line.data(), 1, line.size(), stdout);
-#endif
+    PutText(stdout, line, true);
 }

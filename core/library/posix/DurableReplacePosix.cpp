@@ -79,28 +79,6 @@ void CheckTarget(const std::string& at, const std::string& target) {
 
 } // namespace
 
-void DurableReplace::Check(const std::string& target) {
-    const std::string at = PosixIo::Reachable(target);
-    CheckTarget(at, target);
-    // Whether the folder really takes a new file, asked the way a write asks. An unnamed file
-    // leaves nothing behind; where the file system has none, an empty temporary is made and
-    // removed at once, as nothing else tells (a read-only share, a system folder such as /proc).
-    const std::string folder = FolderForOpen(Platform::FolderOf(at));
-#ifdef O_TMPFILE
-    const Descriptor unnamed(open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
-    if (unnamed.Get() >= 0)
-        return;
-    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL && errno != ENOENT)
-        Fail(Action::Create, target);
-#endif
-    const std::string probe = Platform::FolderOf(at) + NewTemporaryName();
-    const Descriptor named(open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
-    if (named.Get() < 0 && errno != EEXIST)
-        Fail(Action::Create, target);
-    if (named.Get() >= 0)
-        unlink(probe.c_str());
-}
-
 namespace {
 
 // Opens a new temporary in the folder, locked. On Linux it has no name yet, so that no kill
@@ -207,6 +185,18 @@ std::size_t CopyTailInKernel(int fd, int source, const DurableReplace::Options::
 }
 
 } // namespace
+
+void DurableReplace::Check(const std::string& target) {
+    const std::string at = PosixIo::Reachable(target);
+    CheckTarget(at, target);
+    // Whether the folder really takes a new file, asked the way a write asks. The temporary has
+    // no name where the file system has unnamed files, so nothing is left; elsewhere it is
+    // removed at once, as nothing else tells (a read-only share, a system folder such as /proc).
+    std::string named;
+    const Descriptor probe = OpenTemporary(Platform::FolderOf(at), 0600, target, named);
+    if (!named.empty())
+        unlink(named.c_str());
+}
 
 PendingReplace DurableReplace::Begin(const std::string& target, const unsigned char* bytes,
                                      std::size_t size, const Options& options) {
