@@ -46,16 +46,18 @@ void BootLoaderStore::Load(Variant variant, Entry& entry) const {
         return;
     }
     try {
-        entry.bytes = BootLoaderFile::Load(path);
+        entry.bytes = BootLoaderFile::Load(path, variant);
     } catch (const FileError& e) {
         // No free handle is no fault of the file: it is read again when one is free.
         if (e.GetCause() == FileError::Cause::System && Platform::IsOutOfHandles(e.SystemCode())) {
             entry.loaded = false;
             throw;
         }
-        // A wrong length names the file and both lengths already.
-        entry.error = e.GetCause() == FileError::Cause::WrongLength
-                          ? e.what()
-                          : Messages::BootLoaderUnusable(e.what());
+        // A wrong length or variant names the file and what is wrong with it already.
+        const FileError::Cause cause = e.GetCause();
+        entry.error =
+            cause == FileError::Cause::WrongLength || cause == FileError::Cause::WrongVariant
+                ? e.what()
+                : Messages::BootLoaderUnusable(e.what());
     }
 }

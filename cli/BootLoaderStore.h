@@ -13,8 +13,8 @@ class BootLoaderStore {
 public:
     explicit BootLoaderStore(std::string dir) : m_dir(std::move(dir)) {}
 
-    // The boot loader of this variant; throws FileError when its file is missing, not a
-    // regular file or of the wrong length.
+    // The boot loader of this variant; throws when its file is missing, not a regular file, of
+    // the wrong length or makes images of the other variant.
     const std::vector<unsigned char>& Of(Variant variant);
     // The same, or null where its file cannot be used: for a comparison that may do without.
     const std::vector<unsigned char>* IfUsable(Variant variant);

@@ -128,10 +128,6 @@ std::string Warning(const std::string& input, const std::string& text) {
     return std::string(kProgramName) + ": " + input + ": warning: " + text;
 }
 
-std::string SignatureDisagrees(const std::string& signature, const std::string& bootLoaderFile) {
-    return "the signature says " + signature + " but the boot-loader area equals " + bootLoaderFile;
-}
-
 std::string BootLoaderNotCompared(const std::string& reason) {
     return "compared with no image: " + reason;
 }

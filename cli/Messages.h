@@ -40,8 +40,6 @@ std::string BootLoaderMatch(const std::string* file);
 std::string ChecksumSuffix(const std::string& sha256);
 // One line on stderr that is no failure: "keldarin-cli: INPUT: warning: TEXT".
 std::string Warning(const std::string& input, const std::string& text);
-// info: the signature tells one variant, the boot-loader area is the other one's file.
-std::string SignatureDisagrees(const std::string& signature, const std::string& bootLoaderFile);
 // info: a boot-loader file that is there but could not be used, for the reason given.
 std::string BootLoaderNotCompared(const std::string& reason);
 std::string ChecksumFileNotWritten(const std::string& reason);

@@ -123,13 +123,6 @@ void Reporter::Report(const InputResult& result) {
         PutTextLine(stderr, Messages::OneLine(Messages::Failure(result.input, result.error)));
     for (const std::string& warning : result.warnings)
         PutTextLine(stderr, Messages::OneLine(warning));
-    // Not a failure: an image converted with an older boot-loader file, or a damaged one.
-    if (result.bootLoaderMatch && *result.bootLoaderMatch != result.facts->variant)
-        PutTextLine(stderr,
-                    Messages::OneLine(Messages::Warning(
-                        result.input, Messages::SignatureDisagrees(
-                                          VariantText(result.facts->variant),
-                                          InfoOf(*result.bootLoaderMatch).bootLoaderFile))));
     if (m_options.json)
         WriteJson(result);
     else if (!m_options.quiet && (result.ok || rejectedInfo))

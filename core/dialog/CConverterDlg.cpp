@@ -81,6 +81,7 @@ constexpr Variant VariantOf(std::int32_t flag) {
     case FileError::Cause::NotARegularFile:
         throw CFileException(path, action, ERROR_BAD_FILE_TYPE);
     case FileError::Cause::WrongLength:
+    case FileError::Cause::WrongVariant:
     case FileError::Cause::ChangedWhileRead:
     case FileError::Cause::VerificationFailed:
         break;
@@ -134,6 +135,7 @@ void CConverterDlg::OnBrowse() {
     size.Format(Texts::kSelectedSizeFormat, static_cast<int>(m_nFileSize));
     AppendInfo({Texts::kSelectedHeading, CString(Texts::kSelectedName) + m_strFileName, size});
     m_nVariant = FlagOf(facts.variant);
+    m_chosen = facts;
     AppendInfo({Texts::TextsFor(facts.variant).selectionLine});
 }
 
@@ -150,7 +152,7 @@ void CConverterDlg::OnClone() {
     }
     RemoveStrippedImage();
 
-    const bool full = ClassifyLength(m_nFileSize) == ImageKind::Full;
+    const bool full = m_chosen.kind == ImageKind::Full;
     // A full image goes through the stripped image file, unless the user chose that very file.
     const bool throughStrippedFile = full && !ChosenImageIsStrippedFile();
     if (full) {
@@ -164,20 +166,20 @@ void CConverterDlg::OnClone() {
     Buffer image = throughStrippedFile ? LoadStrippedImage() : LoadChosenImagePart();
     m_progressTotal.SetPos(2);
 
-    const Variant variant = VariantOf(m_nVariant);
-    const Conversion conversion(ClassifyLength(m_nFileSize), variant);
-    std::optional<File> bootLoaderFile = OpenBootLoader(variant);
+    const Conversion conversion(m_chosen.kind, m_chosen.variant);
+    std::optional<File> bootLoaderFile = OpenBootLoader(conversion);
     if (!bootLoaderFile)
         return;
 
     {
         CWaitCursor wait;
-        const Conversion::Bytes bootLoader =
-            Library([&] { return BootLoaderFile::Read(*bootLoaderFile); });
+        const std::optional<Buffer> bootLoader = ReadBootLoader(conversion, *bootLoaderFile);
         bootLoaderFile.reset();
+        if (!bootLoader)
+            return;
 
         const CString outputName = conversion.OutputName(std::string(m_strPath)).c_str();
-        CopyBootLoader(image, bootLoader);
+        CopyBootLoader(image, *bootLoader);
         // Success is reported only once the output is complete on disk.
         WriteOutput(conversion, outputName, image);
         UpdateData(TRUE);
@@ -188,22 +190,13 @@ void CConverterDlg::OnClone() {
     RemoveStrippedImage();
 }
 
-void CConverterDlg::LoadImagePart(const char* path, Buffer& part,
-                                  std::optional<std::uint64_t> expectedLength) {
-    // The image may have been changed since it was chosen; converting it anyway would make an
-    // output from a different layout than the one checked. The reader refuses that.
-    std::optional<ImageFacts> facts;
-    Library([&] { ImagePartReader::Load(path, part, facts, expectedLength); });
-}
-
-std::optional<File> CConverterDlg::OpenBootLoader(Variant variant) {
+std::optional<File> CConverterDlg::OpenBootLoader(const Conversion& conversion) {
     try {
-        return BootLoaderFile::Open(BootLoaderFile::PathIn("", TargetOf(variant)));
+        return BootLoaderFile::Open(BootLoaderFile::PathIn("", conversion.GetPlan().target));
     } catch (const FileError& error) {
         switch (error.GetCause()) {
         case FileError::Cause::WrongLength:
-            AppendInfo({Texts::TextsFor(variant).wrongBootLoaderEntry});
-            RemoveStrippedImage();
+            RefuseBootLoader();
             return std::nullopt;
         case FileError::Cause::NotARegularFile:
             // A folder or device of that name is there but is no file: the framework says why.
@@ -215,12 +208,30 @@ std::optional<File> CConverterDlg::OpenBootLoader(Variant variant) {
     }
 }
 
+std::optional<CConverterDlg::Buffer> CConverterDlg::ReadBootLoader(const Conversion& conversion,
+                                                                   File& file) {
+    try {
+        return BootLoaderFile::Read(file, conversion.GetPlan().target);
+    } catch (const FileError& error) {
+        if (error.GetCause() != FileError::Cause::WrongVariant)
+            ReportAsFileError(error);
+        // Swapped files would write an output whose bytes are not what its name says.
+        RefuseBootLoader();
+        return std::nullopt;
+    }
+}
+
+void CConverterDlg::RefuseBootLoader() {
+    AppendInfo({Texts::TextsFor(m_chosen.variant).wrongBootLoaderEntry});
+    RemoveStrippedImage();
+}
+
 void CConverterDlg::StripFullImage() {
     CWaitCursor wait;
     // Kept on purpose: the image part makes its round trip through this file in the start folder,
     // as it always has, so what appears on disk stays as users know it; memory would do as well.
     Buffer strip;
-    LoadImagePart(m_strPath, strip, m_nFileSize);
+    Library([&] { ImagePartReader::LoadChosen(std::string(m_strPath), strip, m_chosen); });
 
     CFile stripped(kStrippedImageName, CFile::modeCreate | CFile::modeWrite);
     stripped.Seek(0, CFile::begin);
@@ -231,13 +242,16 @@ void CConverterDlg::StripFullImage() {
 
 CConverterDlg::Buffer CConverterDlg::LoadStrippedImage() const {
     Buffer image;
-    LoadImagePart(kStrippedImageName, image, kImagePartLength);
+    std::optional<ImageFacts> facts;
+    Library([&] { ImagePartReader::Load(kStrippedImageName, image, facts, kImagePartLength); });
     return image;
 }
 
 CConverterDlg::Buffer CConverterDlg::LoadChosenImagePart() const {
+    // The image may have been changed since it was chosen; converting it anyway would make an
+    // output from another file than the one checked. The reader refuses that.
     Buffer image;
-    LoadImagePart(m_strPath, image, m_nFileSize);
+    Library([&] { ImagePartReader::LoadChosen(std::string(m_strPath), image, m_chosen); });
     return image;
 }
 

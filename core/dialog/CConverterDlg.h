@@ -3,6 +3,7 @@
 #include "CDialog.h"
 #include "CProgressCtrl.h"
 #include "CString.h"
+#include "ImagePartReader.h"
 #include "VariantTable.h"
 #include "resource.h"
 
@@ -47,6 +48,8 @@ protected:
     CString m_szStartDir;
     std::uint32_t m_nFileSize = 0; // length of the file chosen last, accepted or not
     CString m_strFileName;         // name part of the image accepted last
+    // What the image accepted last was when it was chosen: the clone converts that or nothing.
+    ImageFacts m_chosen;
 
     HICON m_hIcon;
 
@@ -55,12 +58,15 @@ protected:
 private:
     using Buffer = std::vector<unsigned char>;
 
-    static void LoadImagePart(const char* path, Buffer& part,
-                              std::optional<std::uint64_t> expectedLength);
-    // The boot-loader file that converts an image of variant, open and of the right length.
-    // Nothing once the failure is shown: the error box when it will not open, the log entry
-    // (and the stripped image file removed) when its length is wrong.
-    std::optional<File> OpenBootLoader(Variant variant);
+    // The boot-loader file of the conversion's target, open and of the right length. Nothing
+    // once the failure is shown: the error box when it will not open, the wrong-boot-loader
+    // entry when its length is wrong.
+    std::optional<File> OpenBootLoader(const Conversion& conversion);
+    // Its bytes; nothing once the wrong-boot-loader entry is shown for a file that would make
+    // an image of the other variant.
+    std::optional<Buffer> ReadBootLoader(const Conversion& conversion, File& file);
+    // The entry of a boot-loader file that cannot convert the chosen image; nothing is written.
+    void RefuseBootLoader();
     void StripFullImage();
     Buffer LoadStrippedImage() const;
     Buffer LoadChosenImagePart() const;

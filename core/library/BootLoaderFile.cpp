@@ -18,16 +18,21 @@ File Open(const std::string& path) {
     return file;
 }
 
-Bytes Read(File& file) {
+Bytes Read(File& file, Variant variant) {
     Bytes bytes(ImageLayout::kBootLoaderLength);
     if (file.ReadAt(0, bytes.data(), bytes.size()) != bytes.size())
         throw FileError::BootLoaderWrongLength(file.Path(), file.Length());
+    static_assert(ImageLayout::kSignatureOffset + sizeof ImageLayout::kSignature1x <=
+                      ImageLayout::kBootLoaderLength,
+                  "the output's signature comes from its boot-loader file");
+    if (ImageLayout::DetectVariant(bytes.data()) != variant)
+        throw FileError::BootLoaderWrongVariant(file.Path(), variant);
     return bytes;
 }
 
-Bytes Load(const std::string& path) {
+Bytes Load(const std::string& path, Variant variant) {
     File file = Open(path);
-    return Read(file);
+    return Read(file, variant);
 }
 
 } // namespace BootLoaderFile

@@ -65,6 +65,12 @@ FileError FileError::ChangedSinceRead(const std::string& path) {
                      Message(Action::Read, path, reason));
 }
 
+FileError FileError::ChangedSinceChosen(const std::string& path) {
+    const std::string reason = "changed since it was chosen";
+    return FileError(Action::Read, path, Cause::ChangedWhileRead, 0, reason,
+                     Message(Action::Read, path, reason));
+}
+
 FileError FileError::VerificationFailed(const std::string& path, const std::string& reason) {
     return FileError(Action::Write, path, Cause::VerificationFailed, 0, reason, reason);
 }
@@ -74,6 +80,15 @@ FileError FileError::BootLoaderWrongLength(const std::string& path, std::uint64_
         "boot-loader file " + path + " has the wrong length: " + std::to_string(length) +
         " bytes instead of " + std::to_string(ImageLayout::kBootLoaderLength);
     return FileError(Action::Read, path, Cause::WrongLength, 0, reason, reason);
+}
+
+FileError FileError::BootLoaderWrongVariant(const std::string& path, Variant variant) {
+    // The signature is the 1x variant's: a file has it or lacks it.
+    const char* has = variant == Variant::k1x ? "lacks" : "carries";
+    const std::string reason = "boot-loader file " + path + " " + has + " the " +
+                               InfoOf(Variant::k1x).name + " signature: it is not a " +
+                               InfoOf(variant).name + " boot loader";
+    return FileError(Action::Read, path, Cause::WrongVariant, 0, reason, reason);
 }
 
 FileError FileError::FolderNotFlushed(const std::string& target, int code) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "VariantTable.h"
+
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -14,6 +16,7 @@ public:
         System,            // the system refused; SystemCode() says why
         NotARegularFile,   // a folder, FIFO, device or socket where a file's bytes were wanted
         WrongLength,       // a length that no image, or no boot-loader file, has
+        WrongVariant,      // a boot-loader file whose signature is the other variant's
         ChangedWhileRead,  // another length than when it was chosen, or written to meanwhile
         VerificationFailed // what was read back is not what was written
     };
@@ -27,11 +30,16 @@ public:
                                       std::uint64_t got);
     // The file was written to after it was read, while its bytes were still being taken.
     static FileError ChangedSinceRead(const std::string& path);
+    // The file is another one, or has been written to, since it was chosen for conversion.
+    static FileError ChangedSinceChosen(const std::string& path);
     // reason says where the bytes read back differ; what() is the reason alone.
     static FileError VerificationFailed(const std::string& path, const std::string& reason);
     // A boot-loader file that is not exactly one boot-loader area long; what() names the file,
     // both lengths, and is the reason alone.
     static FileError BootLoaderWrongLength(const std::string& path, std::uint64_t length);
+    // A boot-loader file named after variant whose outputs would carry the other variant's
+    // signature; what() names the file, both variants, and is the reason alone.
+    static FileError BootLoaderWrongVariant(const std::string& path, Variant variant);
     // target has its name, but the folder holding that name could not be flushed to the
     // storage: the name may not survive a power loss.
     static FileError FolderNotFlushed(const std::string& target, int code);

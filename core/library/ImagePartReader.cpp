@@ -27,7 +27,23 @@ ImageFacts ImagePartReader::Inspect(const std::string& path) {
 void ImagePartReader::Load(const std::string& path, Buffer& part, std::optional<ImageFacts>& known,
                            std::optional<std::uint64_t> expectedLength) {
     File file = File::OpenForReading(path);
-    ImageFacts& facts = known.emplace();
+    LoadOpen(file, part, known.emplace(), expectedLength);
+}
+
+void ImagePartReader::LoadChosen(const std::string& path, Buffer& part, const ImageFacts& chosen) {
+    File file = File::OpenForReading(path);
+    if (!(file.CurrentVersion() == chosen.version))
+        throw FileError::ChangedSinceChosen(path);
+    ImageFacts facts;
+    LoadOpen(file, part, facts, chosen.length);
+    // The same version with other bytes: written within one tick of the change time's clock.
+    if (facts.variant != chosen.variant)
+        throw FileError::ChangedSinceChosen(path);
+}
+
+void ImagePartReader::LoadOpen(File& file, Buffer& part, ImageFacts& facts,
+                               std::optional<std::uint64_t> expectedLength) {
+    const std::string& path = file.Path();
     const File::Version before = file.CurrentVersion();
     facts.length = before.length;
     facts.kind = ImageLayout::ClassifyLength(facts.length);

@@ -33,4 +33,12 @@ public:
     // facts holds what was learnt before a failure: nothing if the file would not open.
     static void Load(const std::string& path, Buffer& part, std::optional<ImageFacts>& facts,
                      std::optional<std::uint64_t> expectedLength = std::nullopt);
+    // Load of an image chosen earlier, as Inspect told it then: the same file, length and change
+    // time, and still of that variant; anything else is FileError::ChangedSinceChosen, so an
+    // image rewritten since is never converted under what was learnt of it before.
+    static void LoadChosen(const std::string& path, Buffer& part, const ImageFacts& chosen);
+
+private:
+    static void LoadOpen(File& file, Buffer& part, ImageFacts& facts,
+                         std::optional<std::uint64_t> expectedLength);
 };

@@ -28,6 +28,6 @@ protected:
     static std::vector<std::string> Lines(const std::string& text);
 
     TestImages::TempDir m_dir{"keldarin-cli-test"};
-    const Bytes m_bootLoader1x = TestImages::BootLoader(0x20000, 1);
-    const Bytes m_bootLoader2x = TestImages::BootLoader(0x20000, 2);
+    const Bytes m_bootLoader1x = TestImages::BootLoader(Variant::k1x, 1);
+    const Bytes m_bootLoader2x = TestImages::BootLoader(Variant::k2x, 2);
 };

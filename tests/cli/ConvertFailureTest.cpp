@@ -46,7 +46,7 @@ TEST_F(ConvertFailure, MissingOrWrongLengthBootLoaderWritesNothing) {
     fs::remove(Dir() / "2x.bin");
 
     for (std::size_t length : {0x1FFFFu, 0x20001u}) {
-        Put("1x.bin", TestImages::BootLoader(length, 1));
+        Put("1x.bin", TestImages::BootLoader(Variant::k1x, 1, length));
         const auto before = Snapshot(Dir());
         const CliOutcome run = Cli({"convert", "bare1x.img", "full2x.img"});
         EXPECT_EQ(run.exitCode, 1);
@@ -57,6 +57,24 @@ TEST_F(ConvertFailure, MissingOrWrongLengthBootLoaderWritesNothing) {
         EXPECT_EQ(errors[1], "keldarin-cli: full2x.img: boot-loader file ./1x.bin has the wrong "
                              "length: " +
                                  std::to_string(length) + " bytes instead of 131072");
+        EXPECT_TRUE(Snapshot(Dir()) == before);
+    }
+}
+
+TEST_F(ConvertFailure, SwappedBootLoadersAreRefusedForWhatTheyWouldMakeInADryRunToo) {
+    Put("bare1x.img", BareImage(true));
+    Put("full2x.img", FullImage(false));
+    Put("1x.bin", m_bootLoader2x);
+    Put("2x.bin", m_bootLoader1x);
+    const auto before = Snapshot(Dir());
+    for (const bool dryRun : {true, false}) {
+        const CliOutcome run = Cli({"convert", dryRun ? "-n" : "-q", "bare1x.img", "full2x.img"});
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(Lines(run.err), (std::vector<std::string>{
+                                      "keldarin-cli: bare1x.img: boot-loader file ./2x.bin carries "
+                                      "the 1x signature: it is not a 2x boot loader",
+                                      "keldarin-cli: full2x.img: boot-loader file ./1x.bin lacks "
+                                      "the 1x signature: it is not a 1x boot loader"}));
         EXPECT_TRUE(Snapshot(Dir()) == before);
     }
 }

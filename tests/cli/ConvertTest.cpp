@@ -66,7 +66,7 @@ TEST_F(Convert, SrecCmpConfirmsBootLoaderFollowedByTheInputFromItsBootLoaderArea
 
 TEST_F(Convert, OptionsChooseTheBootLoaderFolderAndTheOutputFolder) {
     const Bytes bare2x = BareImage(false, 7);
-    const Bytes otherBootLoader = TestImages::BootLoader(0x20000, 9);
+    const Bytes otherBootLoader = TestImages::BootLoader(Variant::k1x, 9);
     Put("in/img.v2.img", bare2x);
     Put("loaders/1x.bin", otherBootLoader);
     fs::create_directory(Dir() / "out");

@@ -36,8 +36,8 @@ std::vector<std::string> Lines(const std::string& text) {
 // A folder of images, with the boot-loader files in it or in a folder of their own.
 struct Folder {
     TestImages::TempDir dir;
-    const Bytes to1x = TestImages::BootLoader(0x20000, 11);
-    const Bytes to2x = TestImages::BootLoader(0x20000, 12);
+    const Bytes to1x = TestImages::BootLoader(Variant::k1x, 11);
+    const Bytes to2x = TestImages::BootLoader(Variant::k2x, 12);
 
     explicit Folder(const std::string& bootLoaders = "") {
         fs::create_directories(In(dir.Path(), bootLoaders));

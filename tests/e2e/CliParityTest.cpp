@@ -44,7 +44,7 @@ TEST(CliParity, Full2xImageGivesTheSameBytesInTheWindowAndOnTheCommandLine) {
 TEST(CliParity, OutputNamesThatDifferOnlyInCaseGiveOneOutputAndAFailure) {
     TestImages::TempDir dir;
     const Bytes first = TestImages::BareImage(true, 3),
-                bootLoader = TestImages::BootLoader(0x20000, 7);
+                bootLoader = TestImages::BootLoader(Variant::k2x, 7);
     for (const char* folder : {"a", "b", "out"})
         std::filesystem::create_directory(dir / folder);
     TestImages::WriteFile(dir / "a" / "Box.img", first);

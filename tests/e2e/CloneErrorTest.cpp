@@ -92,27 +92,35 @@ TEST(CloneError, MissingBootLoaderForAFullImageLeavesTheStrippedFileUntilTheNext
     EXPECT_EQ(TestImages::ReadFile(images / "box.img"), input);
 }
 
-TEST(CloneError, BootLoaderOneByteOffIsReportedInTheLogAndNothingIsWritten) {
+TEST(CloneError, BootLoaderOneByteOffOrOfTheOtherVariantIsLoggedAndNothingIsWritten) {
+    using TestImages::BootLoader;
     struct Case {
         const char* bootLoader;
-        std::size_t length;
+        Bytes content;
         Bytes input;
         std::string entries;
     };
-    // The two entries differ in one letter, Falsche and Falscher.
+    const std::string stripped = "-> BootLoader wurde entfernt!\r\n";
+    // The two entries differ in one letter, Falsche and Falscher. A file of the other variant
+    // (the two swapped) would write an output whose signature contradicts its name.
     const std::vector<Case> cases = {
-        {"1x.bin", 0x1FFFF, TestImages::FullImage(false),
-         "-> BootLoader wurde entfernt!\r\n-> Falscher Bootloader Datei!\r\n"},
-        {"1x.bin", 0x20001, TestImages::FullImage(false),
-         "-> BootLoader wurde entfernt!\r\n-> Falscher Bootloader Datei!\r\n"},
-        {"2x.bin", 0x1FFFF, TestImages::BareImage(true), "-> Falsche Bootloader Datei!\r\n"},
+        {"1x.bin", BootLoader(Variant::k1x, 1, 0x1FFFF), TestImages::FullImage(false),
+         stripped + "-> Falscher Bootloader Datei!\r\n"},
+        {"1x.bin", BootLoader(Variant::k1x, 1, 0x20001), TestImages::FullImage(false),
+         stripped + "-> Falscher Bootloader Datei!\r\n"},
+        {"2x.bin", BootLoader(Variant::k2x, 1, 0x1FFFF), TestImages::BareImage(true),
+         "-> Falsche Bootloader Datei!\r\n"},
+        {"1x.bin", BootLoader(Variant::k2x, 1), TestImages::FullImage(false),
+         stripped + "-> Falscher Bootloader Datei!\r\n"},
+        {"2x.bin", BootLoader(Variant::k1x, 1), TestImages::BareImage(true),
+         "-> Falsche Bootloader Datei!\r\n"},
     };
     for (const Case& wrong : cases) {
-        SCOPED_TRACE(std::string(wrong.bootLoader) + " of " + std::to_string(wrong.length));
+        SCOPED_TRACE(std::string(wrong.bootLoader) + " of " + std::to_string(wrong.content.size()) +
+                     (wrong.content[8] == 't' ? " with" : " without") + " the 1x signature");
         KeldarinSession session;
         TestImages::TempDir images("keldarin-e2e-images");
-        TestImages::WriteFile(session.StartDir() / wrong.bootLoader,
-                              TestImages::BootLoader(wrong.length, 1));
+        TestImages::WriteFile(session.StartDir() / wrong.bootLoader, wrong.content);
         ASSERT_TRUE(session.Choose(Place(images.Path(), "box.img", wrong.input)).finished);
         const std::string log = session.Log();
 
@@ -242,7 +250,7 @@ TEST(CloneError, UnwritableOutputsAndAFolderAsBootLoaderAreReportedAndLoseNothin
          [&] {
              fs::remove(session.StartDir() / "2x.bin"),
                  TestImages::WriteFile(session.StartDir() / "2x.bin",
-                                       TestImages::BootLoader(0x20000, 2));
+                                       TestImages::BootLoader(Variant::k2x, 2));
          }},
     };
     for (const Case& c : cases) {

@@ -82,8 +82,8 @@ TEST(Clone, BootLoadersComeFromTheStartDirectoryAfterTheDialogOpenedAnotherFolde
     KeldarinSession session;
     TestImages::TempDir elsewhere("keldarin-e2e-other");
     // Boot-loader files beside the image must not be taken.
-    TestImages::WriteFile(elsewhere / "1x.bin", TestImages::BootLoader(0x20000, 7));
-    TestImages::WriteFile(elsewhere / "2x.bin", TestImages::BootLoader(0x20000, 8));
+    TestImages::WriteFile(elsewhere / "1x.bin", TestImages::BootLoader(Variant::k1x, 7));
+    TestImages::WriteFile(elsewhere / "2x.bin", TestImages::BootLoader(Variant::k2x, 8));
     const Bytes bare = TestImages::BareImage(true);
     const Bytes full = TestImages::FullImage(false);
     ASSERT_TRUE(session.Choose(Place(elsewhere.Path(), "bare.img", bare)).finished);

@@ -22,8 +22,8 @@ BOOL CALLBACK FindAnyOfProcess(HWND window, LPARAM context) {
 } // namespace
 
 KeldarinProcess::KeldarinProcess(const std::string& arguments)
-    : m_startDir("keldarin-e2e-window"), m_bootLoader1x(TestImages::BootLoader(0x20000, 11)),
-      m_bootLoader2x(TestImages::BootLoader(0x20000, 12)), m_driver([&] {
+    : m_startDir("keldarin-e2e-window"), m_bootLoader1x(TestImages::BootLoader(Variant::k1x, 11)),
+      m_bootLoader2x(TestImages::BootLoader(Variant::k2x, 12)), m_driver([&] {
           TestImages::WriteFile(m_startDir / "1x.bin", m_bootLoader1x);
           TestImages::WriteFile(m_startDir / "2x.bin", m_bootLoader2x);
           return WindowDriver::Start(WindowDriver::WindowsPath(KELDARIN_EXE), arguments,

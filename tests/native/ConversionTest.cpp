@@ -29,7 +29,7 @@ TEST(Conversion, PlanTakesTheOtherBootLoaderThenTheImagePartAfterItsBootLoaderAr
 // The window converts in memory, the command line also straight from the input: one output.
 TEST(Conversion, InMemoryAndFromTheInputGiveTheSameBytesForEveryKindAndVariant) {
     TempDir dir;
-    const Bytes bootLoader = BootLoader(0x20000, 5);
+    const Bytes bootLoader = BootLoader(Variant::k2x, 5);
     for (const Bytes& input :
          {BareImage(true), BareImage(false), FullImage(true), FullImage(false)}) {
         WriteFile(dir / "in.img", input);
@@ -49,15 +49,15 @@ TEST(Conversion, InMemoryAndFromTheInputGiveTheSameBytesForEveryKindAndVariant) 
 
 TEST(BootLoaderFile, IsReadWholeAtItsExactLengthAndEachFailureIsTyped) {
     TempDir dir;
-    const Bytes usable = BootLoader(0x20000, 3);
+    const Bytes usable = BootLoader(Variant::k2x, 3);
     WriteFile(dir / "2x.bin", usable);
     EXPECT_EQ(BootLoaderFile::PathIn(dir.Path().string(), Variant::k2x), (dir / "2x.bin").string());
     EXPECT_EQ(BootLoaderFile::PathIn("", Variant::k1x), "1x.bin");
-    EXPECT_EQ(BootLoaderFile::Load(dir / "2x.bin"), usable);
+    EXPECT_EQ(BootLoaderFile::Load(dir / "2x.bin", Variant::k2x), usable);
 
     const auto causeOf = [](const std::string& path) {
         try {
-            BootLoaderFile::Load(path);
+            BootLoaderFile::Load(path, Variant::k2x);
         } catch (const FileError& error) {
             return error.GetCause();
         }
@@ -65,10 +65,40 @@ TEST(BootLoaderFile, IsReadWholeAtItsExactLengthAndEachFailureIsTyped) {
         return FileError::Cause::System;
     };
     for (const std::size_t length : {0x1FFFF, 0x20001}) {
-        WriteFile(dir / "odd.bin", BootLoader(length, 3));
+        WriteFile(dir / "odd.bin", BootLoader(Variant::k2x, 3, length));
         EXPECT_EQ(causeOf(dir / "odd.bin"), FileError::Cause::WrongLength);
     }
     ASSERT_EQ(mkfifo((dir / "fifo.bin").c_str(), 0600), 0);
     EXPECT_EQ(causeOf(dir / "fifo.bin"), FileError::Cause::NotARegularFile);
     EXPECT_EQ(causeOf(dir / "missing.bin"), FileError::Cause::System);
+}
+
+// An output's signature lies in its boot-loader area, so the file decides what every output
+// made with it is: swapped files, or one copied over the other, would mislabel outputs.
+TEST(BootLoaderFile, OneThatWouldMakeTheOtherVariantIsRefusedSwappedOrIdentical) {
+    TempDir dir;
+    const Bytes real1x = BootLoader(Variant::k1x, 1), real2x = BootLoader(Variant::k2x, 2);
+    const auto refusal = [&](Variant variant, const Bytes& content) -> std::string {
+        const std::string path = BootLoaderFile::PathIn(dir.Path().string(), variant);
+        WriteFile(path, content);
+        try {
+            EXPECT_EQ(ImageLayout::DetectVariant(BootLoaderFile::Load(path, variant).data()),
+                      variant);
+        } catch (const FileError& error) {
+            EXPECT_EQ(error.GetCause(), FileError::Cause::WrongVariant);
+            return error.what();
+        }
+        return "";
+    };
+    const std::string not1x = "boot-loader file " + (dir / "1x.bin").string() +
+                              " lacks the 1x signature: it is not a 1x boot loader";
+    const std::string not2x = "boot-loader file " + (dir / "2x.bin").string() +
+                              " carries the 1x signature: it is not a 2x boot loader";
+    EXPECT_EQ(refusal(Variant::k1x, real1x), "");
+    EXPECT_EQ(refusal(Variant::k2x, real2x), "");
+    EXPECT_EQ(refusal(Variant::k1x, real2x), not1x);
+    EXPECT_EQ(refusal(Variant::k2x, real1x), not2x);
+    // Identical files: whichever the content is, one of them is of the other variant.
+    EXPECT_EQ(refusal(Variant::k2x, BootLoader(Variant::k1x, 3)), not2x);
+    EXPECT_EQ(refusal(Variant::k1x, BootLoader(Variant::k2x, 3)), not1x);
 }

@@ -44,6 +44,32 @@ TEST(ImagePartReader, RefusesAtOnceWhatIsNoRegularFileAndWhatChangedLength) {
     EXPECT_EQ(CauseOfLoading(dir / "odd.img", {}), FileError::Cause::WrongLength);
 }
 
+// What the window converts at "Clonen" is the image as it was chosen, or nothing.
+TEST(ImagePartReader, AChosenImageIsLoadedOnlyWhileItIsTheSameFileUnchanged) {
+    TempDir dir;
+    const fs::path path = dir / "box.img";
+    WriteFile(path, FullImage(true));
+    const ImageFacts chosen = ImagePartReader::Inspect(path);
+    Bytes part;
+    ImagePartReader::LoadChosen(path, part, chosen);
+    const Bytes full = FullImage(true);
+    EXPECT_EQ(Bytes(part.begin(), part.end() - 1), Bytes(full.begin() + 0x20001, full.end()));
+    const auto refusal = [&] {
+        try {
+            ImagePartReader::LoadChosen(path, part, chosen);
+        } catch (const FileError& error) {
+            return std::string(error.what());
+        }
+        return std::string("loaded");
+    };
+    const std::string changed = "cannot read " + path.string() + ": changed since it was chosen";
+    WriteFile(path, FullImage(false)); // the same length, the other variant
+    EXPECT_EQ(refusal(), changed);
+    WriteFile(dir / "other.img", FullImage(true)); // the same bytes, but another file
+    fs::rename(dir / "other.img", path);
+    EXPECT_EQ(refusal(), changed);
+}
+
 TEST(DurableReplace, LongNamesFitAndPermissionBitsFollowTheInputOrTheReplacedFile) {
     TempDir dir;
     const Bytes bytes = Pattern(5000, 3);
@@ -104,7 +130,7 @@ TEST(DurableReplace, APendingOutputHasNoNameUntilFinishedAndDroppedLeavesTheOldF
 TEST(DurableReplace, ATailIsByteExactClonedOrCopiedAndRefusedOnceItsSourceChanged) {
     TempDir temporary;
     const char* reflink = std::getenv("KELDARIN_REFLINK_DIR");
-    const Bytes bootLoader = BootLoader(0x20000, 9);
+    const Bytes bootLoader = BootLoader(Variant::k2x, 9);
     for (const fs::path& dir : {temporary.Path(), fs::path(reflink ? reflink : "")}) {
         if (dir.empty())
             continue;

@@ -1,7 +1,6 @@
 // Fills a folder with what a hand-run of Keldarin needs: both boot-loader files and one image of
 // each kind, a bare 1x image and a full 2x image. Made from the same generators as the tests, so
 // a converted sample can be checked against TestImages::ExpectedOutput.
-#include "ImageLayout.h"
 #include "TestImages.h"
 #include "VariantTable.h"
 
@@ -20,10 +19,9 @@ int main(int argc, char** argv) {
     try {
         fs::create_directories(folder);
         // A 2x image is converted with the 1x boot loader and the other way round.
-        WriteFile(folder / InfoOf(Variant::k2x).bootLoaderFile,
-                  BootLoader(ImageLayout::kBootLoaderLength, 1));
-        WriteFile(folder / InfoOf(Variant::k1x).bootLoaderFile,
-                  BootLoader(ImageLayout::kBootLoaderLength, 2));
+        for (const Variant variant : {Variant::k1x, Variant::k2x})
+            WriteFile(folder / InfoOf(variant).bootLoaderFile,
+                      BootLoader(variant, variant == Variant::k2x ? 1 : 2));
         WriteFile(folder / "box.img", BareImage(true));
         WriteFile(folder / "full.img", FullImage(false));
     } catch (const std::exception& error) {

@@ -20,13 +20,17 @@ Bytes Pattern(std::size_t length, unsigned seed) {
 }
 
 namespace {
-Bytes Image(std::size_t length, std::size_t partOffset, bool with1x, unsigned seed) {
-    Bytes bytes = Pattern(length, seed);
+void Sign(Bytes& bytes, std::size_t partOffset, bool with1x) {
     const unsigned char tux[] = {'t', 'u', 'x'};
-    for (std::size_t i = 0; i < 3; ++i) {
-        // A 2x image must not carry the signature by chance.
+    for (std::size_t i = 0; i < 3 && partOffset + 8 + i < bytes.size(); ++i) {
+        // A 2x file must not carry the signature by chance.
         bytes[partOffset + 8 + i] = with1x ? tux[i] : static_cast<unsigned char>('a' + i);
     }
+}
+
+Bytes Image(std::size_t length, std::size_t partOffset, bool with1x, unsigned seed) {
+    Bytes bytes = Pattern(length, seed);
+    Sign(bytes, partOffset, with1x);
     return bytes;
 }
 } // namespace
@@ -39,8 +43,10 @@ Bytes FullImage(bool with1x, unsigned seed) {
     return Image(0x800000, 0x20001, with1x, seed);
 }
 
-Bytes BootLoader(std::size_t length, unsigned seed) {
-    return Pattern(length, seed + 1000);
+Bytes BootLoader(Variant variant, unsigned seed, std::size_t length) {
+    Bytes bytes = Pattern(length, seed + 1000);
+    Sign(bytes, 0, variant == Variant::k1x);
+    return bytes;
 }
 
 void WriteFile(const fs::path& path, const Bytes& bytes) {

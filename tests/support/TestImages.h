@@ -1,5 +1,7 @@
 #pragma once
 
+#include "VariantTable.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -17,8 +19,9 @@ Bytes Pattern(std::size_t length, unsigned seed);
 // A bare (0x7E0000) or full (0x800000) image; with1x puts "tux" at offset 8 of its image part.
 Bytes BareImage(bool with1x, unsigned seed = 1);
 Bytes FullImage(bool with1x, unsigned seed = 2);
-// A boot-loader file of the given length (0x20000 when usable).
-Bytes BootLoader(std::size_t length, unsigned seed);
+// A boot-loader file of a variant, shaped like a real one: a 1x file carries "tux" at offset 8,
+// which is where an output's signature comes from, a 2x file does not; 0x20000 bytes when usable.
+Bytes BootLoader(Variant variant, unsigned seed, std::size_t length = 0x20000);
 
 void WriteFile(const std::filesystem::path& path, const Bytes& bytes);
 Bytes ReadFile(const std::filesystem::path& path);

@@ -99,8 +99,8 @@ protected:
         received.clear();
         originalProc.clear();
         arrived.clear();
-        TestImages::WriteFile(start / "1x.bin", TestImages::BootLoader(0x20000, 1));
-        TestImages::WriteFile(start / "2x.bin", TestImages::BootLoader(0x20000, 2));
+        TestImages::WriteFile(start / "1x.bin", TestImages::BootLoader(Variant::k1x, 1));
+        TestImages::WriteFile(start / "2x.bin", TestImages::BootLoader(Variant::k2x, 2));
         ASSERT_TRUE(SetCurrentDirectoryA(start.Path().string().c_str()));
     }
 
