@@ -52,6 +52,7 @@ void FlushWindow::Drain() {
             folders[Platform::FolderOf(entry.pending->Target())].push_back(&entry.result);
         } catch (const std::exception& e) {
             Fail(entry.result, e.what());
+            entry.result.sha256.clear(); // it describes no file
         }
         entry.pending.reset();
     }

@@ -56,9 +56,10 @@ void ExpectedChunk(const unsigned char* bytes, const DurableReplace::Options::Ta
     }
 }
 
-// Compares what was read back at offset at with the bytes meant to be there.
+// Compares what was read back at offset at with the bytes meant to be there, of size in all.
 void VerifyChunk(const std::string& target, const unsigned char* expected,
-                 const unsigned char* readBack, std::size_t want, std::size_t got, std::size_t at) {
+                 const unsigned char* readBack, std::size_t want, std::size_t got, std::size_t at,
+                 std::size_t size) {
     const auto differ = std::mismatch(readBack, readBack + got, expected);
     if (differ.first != readBack + got)
         throw FileError::VerificationFailed(
@@ -67,9 +68,9 @@ void VerifyChunk(const std::string& target, const unsigned char* expected,
                         Hex(at + static_cast<std::size_t>(differ.first - readBack)) +
                         "; nothing was written");
     if (got != want)
-        throw FileError::VerificationFailed(target, "verification failed: " + target +
-                                                        " reads back " + std::to_string(at + got) +
-                                                        " bytes too few; nothing was written");
+        throw FileError::VerificationFailed(
+            target, "verification failed: " + target + " reads back " +
+                        std::to_string(size - at - got) + " bytes too few; nothing was written");
 }
 
 } // namespace
@@ -134,6 +135,6 @@ void DurableReplace::CompareReadBack(const std::string& target, const unsigned c
         const std::size_t want = std::min(kVerifyChunk, size - at);
         const std::size_t got = readBack(at, chunk.data(), want);
         ExpectedChunk(bytes, tail, source ? &*source : nullptr, at, expected.data(), want);
-        VerifyChunk(target, expected.data(), chunk.data(), want, got, at);
+        VerifyChunk(target, expected.data(), chunk.data(), want, got, at, size);
     }
 }

@@ -1,6 +1,8 @@
 #include "CliTest.h"
 #include "TmpfsMount.h"
 
+#include <nlohmann/json.hpp>
+
 namespace fs = std::filesystem;
 using TestImages::BareImage;
 using TestImages::ExpectedOutput;
@@ -201,4 +203,22 @@ TEST_F(ConvertFailure, AFolderThatCannotBeFlushedFailsItsOutputs) {
               std::string::npos)
         << lines[1];
     EXPECT_EQ(run.out, "");
+}
+
+// A close may report a failed write-back: it comes before the output takes the name, so the
+// earlier file stays and the failed output has no hash.
+TEST_F(ConvertFailure, AFailingCloseLeavesTheEarlierOutputAndNoHash) {
+    Put("a.img", BareImage(true));
+    Put("a(2xImage).img", TestImages::Pattern(100, 1));
+    const auto before = Snapshot(Dir());
+    const CliOutcome run =
+        CliIn(Dir(), {"convert", "--json", "a.img"},
+              {{"LD_PRELOAD", FaultyStorageLibrary()}, {"KELDARIN_FAULTY_CLOSE", "1"}});
+    EXPECT_EQ(run.exitCode, 1);
+    const nlohmann::json report = nlohmann::json::parse(run.out);
+    EXPECT_EQ(report["error"],
+              "cannot write " + (Dir() / "a(2xImage).img").string() + ": Input/output error");
+    EXPECT_EQ(report["written"], false);
+    EXPECT_TRUE(report["sha256"].is_null());
+    EXPECT_TRUE(Snapshot(Dir()) == before);
 }

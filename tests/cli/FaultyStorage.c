@@ -4,6 +4,8 @@
  * unchanged.
  * KELDARIN_FAULTY_FOLDER_FLUSH=1: every flush of a folder fails with EIO, as a failing disk's
  * would; flushes of files still work.
+ * KELDARIN_FAULTY_CLOSE=1: every close of a regular file open for writing fails with EIO after
+ * closing it, as a network file system's failed write-back does.
  * KELDARIN_OPEN_LOG=FILE: appends the name of every file the program opens, one a line. */
 #define _GNU_SOURCE
 #include <dlfcn.h>
@@ -89,4 +91,20 @@ int fsync(int fd) {
         return -1;
     }
     return real(fd);
+}
+
+int close(int fd) {
+    static int (*real)(int);
+    if (!real)
+        real = (int (*)(int))dlsym(RTLD_NEXT, "close");
+    struct stat info;
+    const int writable = (fcntl(fd, F_GETFL) & O_ACCMODE) != O_RDONLY;
+    const int faulty = getenv("KELDARIN_FAULTY_CLOSE") && writable && fstat(fd, &info) == 0 &&
+                       S_ISREG(info.st_mode);
+    const int closed = real(fd);
+    if (faulty && closed == 0) {
+        errno = EIO;
+        return -1;
+    }
+    return closed;
 }

@@ -70,6 +70,24 @@ TEST(ImagePartReader, AChosenImageIsLoadedOnlyWhileItIsTheSameFileUnchanged) {
     EXPECT_EQ(refusal(), changed);
 }
 
+TEST(DurableReplace, AShortReadBackSaysHowManyBytesAreMissing) {
+    const Bytes bytes = Pattern(3000000, 1);
+    const std::size_t end = bytes.size() - 500000;
+    try {
+        DurableReplace::CompareReadBack(
+            "out.img", bytes.data(), bytes.size(), nullptr,
+            [&](std::uint64_t at, unsigned char* buffer, std::size_t n) {
+                const std::size_t got = at >= end ? 0 : std::min<std::size_t>(n, end - at);
+                return std::copy_n(bytes.data() + at, got, buffer), got;
+            });
+        ADD_FAILURE() << "a short read-back passed";
+    } catch (const FileError& error) {
+        EXPECT_STREQ(error.what(),
+                     "verification failed: out.img reads back 500000 bytes too few; nothing was "
+                     "written");
+    }
+}
+
 TEST(DurableReplace, LongNamesFitAndPermissionBitsFollowTheInputOrTheReplacedFile) {
     TempDir dir;
     const Bytes bytes = Pattern(5000, 3);

@@ -49,6 +49,15 @@ void PendingReplace::FinishNamed() {
         }
         if (m_named.empty())
             Fail(Action::Create, m_target, EEXIST);
+        // A close can still report a failed write-back (network file systems do), so it comes
+        // before the name is taken: once the output has its name, it is written. A duplicate
+        // keeps the lock that sweeping runs respect until then.
+        const int locked = fcntl(fd, F_DUPFD_CLOEXEC, 0);
+        if (locked < 0)
+            Fail(Action::Write, m_target);
+        m_handle = locked;
+        if (close(fd) != 0)
+            Fail(Action::Write, m_target);
         if (rename(m_named.c_str(), at.c_str()) != 0)
             Fail(Action::Replace, m_target);
     } catch (const FileError& error) {
@@ -59,8 +68,8 @@ void PendingReplace::FinishNamed() {
     }
     Temporaries::Forget(m_named);
     m_named.clear();
-    if (close(static_cast<int>(std::exchange(m_handle, -1))) != 0)
-        Fail(Action::Write, m_target);
+    // Its bytes have passed every check: what this close says changes nothing on disk.
+    close(static_cast<int>(std::exchange(m_handle, -1)));
 }
 
 void PendingReplace::SyncFolderOf(const std::string& target) {
