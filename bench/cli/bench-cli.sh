@@ -29,10 +29,16 @@ cleanup() {
 }
 trap cleanup EXIT
 
-make_batch() { # folder: 1x.bin, 2x.bin, bare01..64.img, full01..64.img; odd numbers are 1x
-    mkdir -p "$1" && cd "$1"
+make_boot_loaders() { # shaped like real ones: only 1x.bin carries "tux" at offset 8
     head -c $bl /dev/urandom >1x.bin
     head -c $bl /dev/urandom >2x.bin
+    printf tux | dd of=1x.bin bs=1 seek=8 conv=notrunc status=none
+    printf abc | dd of=2x.bin bs=1 seek=8 conv=notrunc status=none
+}
+
+make_batch() { # folder: 1x.bin, 2x.bin, bare01..64.img, full01..64.img; odd numbers are 1x
+    mkdir -p "$1" && cd "$1"
+    make_boot_loaders
     for i in $(seq -w 1 $count); do
         head -c $bare /dev/urandom >"bare$i.img"
         head -c $((0x800000)) /dev/urandom >"full$i.img"
@@ -151,8 +157,7 @@ bench_unshared() { # folder
 bench_scale() { # folder, real run too (yes/no)
     local n
     mkdir -p "$1/in" && cd "$1/in"
-    head -c $bl /dev/urandom >1x.bin
-    head -c $bl /dev/urandom >2x.bin
+    make_boot_loaders
     head -c $bare /dev/urandom >img00000.img
     perl -e 'for (1 .. 9999) { link "img00000.img", sprintf("img%05d.img", $_) or die "$!" }'
     out=$1/out

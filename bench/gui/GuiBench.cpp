@@ -120,8 +120,8 @@ int main(int argc, char** argv) {
     try {
         // The start folder, which is also the output folder: under FOLDER if given.
         TestImages::TempDir folder("keldarin-bench", argc == 3 ? argv[2] : "");
-        TestImages::WriteFile(folder / "1x.bin", TestImages::BootLoader(0x20000, 1));
-        TestImages::WriteFile(folder / "2x.bin", TestImages::BootLoader(0x20000, 2));
+        TestImages::WriteFile(folder / "1x.bin", TestImages::BootLoader(Variant::k1x, 1));
+        TestImages::WriteFile(folder / "2x.bin", TestImages::BootLoader(Variant::k2x, 2));
         WindowDriver driver =
             WindowDriver::Start(WindowDriver::WindowsPath(argv[1]), "", folder.Path().string());
         WindowDriver::WindowQuery query;

@@ -173,6 +173,14 @@ TEST(CloneError, ImageChangedAfterItsSelectionIsReportedAndNotConverted) {
          [](const fs::path& p) { fs::resize_file(p, 0x800000 - 1); }},
         {"full image lengthened", TestImages::FullImage(false),
          [](const fs::path& p) { fs::resize_file(p, 0x800000 + 1); }},
+        // The same length: converted under the variant chosen, it would be mislabelled.
+        {"bare image rewritten as 2x", TestImages::BareImage(true),
+         [](const fs::path& p) { TestImages::WriteFile(p, TestImages::BareImage(false)); }},
+        {"full image replaced by its copy", TestImages::FullImage(false),
+         [](const fs::path& p) {
+             fs::copy_file(p, p.string() + ".new");
+             fs::rename(p.string() + ".new", p);
+         }},
     };
     for (const Change& change : changes) {
         SCOPED_TRACE(change.what);
