@@ -31,8 +31,9 @@ std::string Description() {
            " bytes of the image part with a boot-loader file:\n"
            "\"" +
            to2x + "\" makes a 1x image a 2x image, \"" + to1x +
-           "\" a 2x image a 1x image. The output is a bare\n"
-           "image named like the input's full path with \"" +
+           "\" a 2x image a 1x image.\n"
+           "The output's signature comes from that file: one that would make the other variant\n"
+           "is refused. The output is a bare image named like the input's full path with\n\"" +
            InfoOf(Variant::k2x).outputTag + "\" or \"" + InfoOf(Variant::k1x).outputTag +
            "\" before its last dot.\n"
            "Inputs are never written; an output is written whole or not at all.\n";
