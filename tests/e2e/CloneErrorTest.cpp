@@ -117,7 +117,8 @@ TEST(CloneError, BootLoaderOneByteOffOrOfTheOtherVariantIsLoggedAndNothingIsWrit
     };
     for (const Case& wrong : cases) {
         SCOPED_TRACE(std::string(wrong.bootLoader) + " of " + std::to_string(wrong.content.size()) +
-                     (wrong.content[8] == 't' ? " with" : " without") + " the 1x signature");
+                     " starting " +
+                     std::string(wrong.content.begin() + 8, wrong.content.begin() + 11));
         KeldarinSession session;
         TestImages::TempDir images("keldarin-e2e-images");
         TestImages::WriteFile(session.StartDir() / wrong.bootLoader, wrong.content);
@@ -173,14 +174,8 @@ TEST(CloneError, ImageChangedAfterItsSelectionIsReportedAndNotConverted) {
          [](const fs::path& p) { fs::resize_file(p, 0x800000 - 1); }},
         {"full image lengthened", TestImages::FullImage(false),
          [](const fs::path& p) { fs::resize_file(p, 0x800000 + 1); }},
-        // The same length: converted under the variant chosen, it would be mislabelled.
         {"bare image rewritten as 2x", TestImages::BareImage(true),
          [](const fs::path& p) { TestImages::WriteFile(p, TestImages::BareImage(false)); }},
-        {"full image replaced by its copy", TestImages::FullImage(false),
-         [](const fs::path& p) {
-             fs::copy_file(p, p.string() + ".new");
-             fs::rename(p.string() + ".new", p);
-         }},
     };
     for (const Change& change : changes) {
         SCOPED_TRACE(change.what);
