@@ -4,6 +4,7 @@
 #include "ExitCode.h"
 #include "ImageLayout.h"
 #include "Messages.h"
+#include "Platform.h"
 #include "VariantTable.h"
 #include "Version.h"
 
@@ -11,6 +12,9 @@
 #include "ImagePatterns.h"
 #endif
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <iostream>
 
 namespace {
@@ -93,7 +97,29 @@ std::string WithPlatformNotes(const char* footer) {
 #endif
 }
 
+// A help text or the version that did not reach its reader fails the run, as a report does.
+int HelpWritten() {
+    std::cout.flush();
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout) && std::cout)
+        return kExitAllConverted;
+    std::cerr << Messages::ReportNotWritten(std::strerror(errno ? errno : EIO)) << '\n';
+    return kExitSomeInputFailed;
+}
+
 } // namespace
+
+// An image whose name starts with "-" is taken for an option that does not exist, and a lone one
+// seems missing. Of what the argument library could not place, a word is named with the way out
+// where no image was given, or where it names a file.
+std::string CommandLine::WithDashHint(const std::string& reason) const {
+    for (const CLI::App* command : {m_info, m_convert}) {
+        const bool noImage = command->get_option("IMAGE")->empty();
+        for (const std::string& word : command->remaining())
+            if (word.size() > 1 && word[0] == '-' && (noImage || Platform::IdentityOf(word)))
+                return reason + "; " + Messages::DashImageHint(word, command->get_name());
+    }
+    return reason;
+}
 
 CommandLine::CommandLine() : m_app(Description(), Messages::kProgramName) {
     m_app.set_version_flag("--version", std::string(Messages::kProgramName) + " " +
@@ -144,12 +170,12 @@ std::optional<int> CommandLine::Parse(int argc, char** argv) {
     } catch (const CLI::ParseError& e) {
         // --help and --version end the parse too, with their text on stdout.
         if (e.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success))
-            return m_app.exit(e, std::cout, std::cerr) == 0 ? kExitAllConverted : kExitUsageError;
+            return m_app.exit(e, std::cout, std::cerr) == 0 ? HelpWritten() : kExitUsageError;
         // A first word that is no option and no command is what the user took for a command.
         const bool unknownCommand =
             m_app.get_subcommands().empty() && argc > 1 && argv[1][0] != '-';
         std::cerr << Messages::UsageError(unknownCommand ? Messages::UnknownCommand(argv[1])
-                                                         : std::string(e.what()))
+                                                         : WithDashHint(e.what()))
                   << '\n';
         return kExitUsageError;
     }

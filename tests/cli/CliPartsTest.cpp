@@ -1,8 +1,18 @@
 // The command-line tool's own rules, taken one by one.
+#include "BootLoaderStore.h"
+#include "ChecksumListing.h"
+#include "FileError.h"
 #include "Messages.h"
 #include "OutputNames.h"
+#include "TestImages.h"
 
+#include <fcntl.h>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 TEST(OneLine, EscapesC0C1AndDeleteButKeepsEveryOtherCharacter) {
     EXPECT_EQ(Messages::OneLine("a\nb\r\t\x1B[31m\x7F"), "a\\nb\\r\\t\\x1B[31m\\x7F");
@@ -35,4 +45,87 @@ TEST(OutputNames, FindTheSameNameAndNamesThatACaseBlindFileSystemMayTakeForIt) {
               std::vector<std::string>{"/out/b\xC3\xA4x.img"});
     EXPECT_TRUE(names.AlikeTo("/out/Box.img2").empty());
     EXPECT_EQ(names.All().size(), 2u);
+}
+
+namespace {
+
+// The reason a listing may not go to path, or "" where it may.
+std::string RefusalOf(const std::filesystem::path& path, bool isFileOfTheRun = false) {
+    try {
+        ChecksumListing(path.string(),
+                        [=](const std::filesystem::path&) { return isFileOfTheRun; });
+        return "";
+    } catch (const std::runtime_error& e) {
+        return e.what();
+    }
+}
+
+std::string Written(const std::filesystem::path& path) {
+    std::string text;
+    ChecksumListing listing(path.string(), [](const std::filesystem::path&) { return false; });
+    listing.Add("/out/a(2xImage).img", std::string(64, 'a'));
+    listing.Add("/out/new\nline.img", std::string(64, 'b'));
+    listing.Write([&](const std::string& listed) { text = listed; });
+    return text;
+}
+
+} // namespace
+
+// A forgotten listing name must not take the place of an image, nor replace a device.
+TEST(ChecksumListing, ReplacesOnlyAnEmptyFileOrAListingAndWritesToADeviceAsItIs) {
+    const TestImages::TempDir dir;
+    TestImages::WriteFile(dir / "box.img", TestImages::BareImage(true));
+    TestImages::WriteFile(dir / "notes.txt", {'h', 'i', '\n'});
+    TestImages::WriteFile(dir / "SUMS", {});
+    std::filesystem::create_directory(dir / "folder");
+    const std::string noListing = "it is neither empty nor a sha256sum listing";
+    EXPECT_NE(RefusalOf(dir / "box.img").find(noListing), std::string::npos);
+    EXPECT_NE(RefusalOf(dir / "notes.txt").find(noListing), std::string::npos);
+    EXPECT_NE(RefusalOf(dir / "folder").find("Is a directory"), std::string::npos);
+    EXPECT_NE(RefusalOf(dir / "SUMS", true).find("it is an input"), std::string::npos);
+
+    const std::string listing = std::string(64, 'a') + "  /out/a(2xImage).img\n\\" +
+                                std::string(64, 'b') + "  /out/new\\nline.img\n";
+    EXPECT_EQ(Written("-"), listing);
+    EXPECT_EQ(Written(dir / "SUMS"), "");
+    const TestImages::Bytes bytes = TestImages::ReadFile(dir / "SUMS");
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), listing);
+    EXPECT_EQ(RefusalOf(dir / "SUMS"), "") << "a listing is replaced by the next";
+    EXPECT_FALSE(ChecksumListing::ReadsAsListing((dir / "box.img").string()));
+
+    // A link to a device stays a link; a FIFO gets the listing as its reader reads it.
+    ASSERT_EQ(symlink("/dev/null", (dir / "null").c_str()), 0);
+    EXPECT_EQ(Written(dir / "null"), "");
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "null"));
+    ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);
+    std::string read;
+    std::thread reader([&] {
+        std::ifstream in(dir / "fifo", std::ios::binary);
+        read.assign(std::istreambuf_iterator<char>(in), {});
+    });
+    EXPECT_EQ(Written(dir / "fifo"), "");
+    reader.join();
+    EXPECT_EQ(read, listing);
+    EXPECT_EQ(std::filesystem::status(dir / "fifo").type(), std::filesystem::file_type::fifo);
+}
+
+// No free handle is no fault of a boot-loader file: info then fails the input instead of
+// reporting a boot loader that matches nothing.
+TEST(BootLoaderStore, NoFreeHandleIsAFailureNotAnUnusableFile) {
+    const TestImages::TempDir dir;
+    TestImages::WriteFile(dir / "1x.bin", TestImages::BootLoader(0x20000, 1));
+    BootLoaderStore store(dir.Path().string());
+    rlimit before;
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &before), 0);
+    rlimit few = before;
+    few.rlim_cur = 64;
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &few), 0);
+    std::vector<int> held;
+    for (int fd; (fd = open("/dev/null", O_RDONLY)) >= 0;)
+        held.push_back(fd);
+    EXPECT_THROW(store.IfUsable(Variant::k1x), FileError);
+    for (const int fd : held)
+        close(fd);
+    setrlimit(RLIMIT_NOFILE, &before);
+    EXPECT_NE(store.IfUsable(Variant::k1x), nullptr);
 }

@@ -57,3 +57,21 @@ TEST(CliParity, OutputNamesThatDifferOnlyInCaseGiveOneOutputAndAFailure) {
               TestImages::ExpectedOutput(first, bootLoader));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "out"), {}), 1);
 }
+
+// Device names are devices in every folder: a listing named NUL, typed into cmd.exe, is written to
+// NUL; CON, where the tool has no console, is refused before anything is converted.
+TEST(CliParity, DevicesAsTheListingAreWrittenToOrRefusedBeforeAnyConversion) {
+    TestImages::TempDir dir;
+    TestImages::WriteFile(dir / "box.img", TestImages::BareImage(true));
+    TestImages::WriteFile(dir / "2x.bin", TestImages::BootLoader(0x20000, 7));
+    const WindowsCli::Result nul =
+        WindowsCli::Run("convert -q --checksum-file NUL box.img", {dir.Path(), true});
+    EXPECT_EQ(nul.exitCode, 0u) << nul.err;
+    EXPECT_TRUE(std::filesystem::remove(dir / "box(2xImage).img"));
+    WindowsCli::Where detached{dir.Path()};
+    detached.detached = true;
+    const WindowsCli::Result con = WindowsCli::Run("convert --checksum-file CON box.img", detached);
+    EXPECT_EQ(con.exitCode, 2u);
+    EXPECT_NE(con.err.find("cannot open CON"), std::string::npos) << con.err;
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 2);
+}
