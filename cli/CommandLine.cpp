@@ -46,7 +46,8 @@ const char kFooter[] = R"(EXIT STATUS
   0  every input was converted (info: every input is a usable image)
   1  at least one input failed; it was reported on stderr and the others still ran
   2  usage error: unknown command or option, missing image, folder that does not exist,
-     checksum file that cannot be created (checked before anything is converted)
+     checksum file that cannot be created or opened, or an existing file that is no listing
+     (checked before anything is converted)
 
 EXAMPLES
   keldarin-cli info *.img
@@ -65,6 +66,12 @@ const char kConvertFooter[] = R"(OUTPUT
   --checksum its SHA-256), or "already 1x"/"already 2x" for an input that --to skips. With
   --json each input gives one JSON object on a line of its own instead. Failures go to stderr
   as "keldarin-cli: IMAGE: REASON" and the next input still runs.
+
+CHECKSUM FILE
+  --checksum-file replaces only a file that is empty or holds a listing already, never an
+  input, a boot-loader file or any other file; a device or FIFO (/dev/null, NUL) is written to
+  as it is, and - is stdout, after the reports (-q leaves it alone there). Where the listing
+  cannot go, the run stops before it converts anything, with exit status 2.
 
 EXIT STATUS
   0  every input was converted
@@ -139,7 +146,8 @@ CommandLine::CommandLine() : m_app(Description(), Messages::kProgramName) {
         ->add_option("--to", m_target, "Convert into this variant only; skip images already in it")
         ->check(CLI::IsMember({InfoOf(Variant::k1x).name, InfoOf(Variant::k2x).name}));
     m_convert->add_option("--checksum-file", m_options.checksumFile,
-                          "Write a sha256sum listing of the outputs written to this file");
+                          "Write a sha256sum listing of the outputs written to this file (- for "
+                          "stdout)");
     m_convert->add_flag("-n,--dry-run", m_options.dryRun,
                         "Check everything and report, but write nothing");
     m_convert->add_flag("--verify", m_options.verify,
