@@ -3,7 +3,6 @@
 #include "BootLoaderStore.h"
 #include "ChecksumListing.h"
 #include "ConvertJob.h"
-#include "DurableReplace.h"
 #include "ExitCode.h"
 #include "FileError.h"
 #include "FlushWindow.h"
