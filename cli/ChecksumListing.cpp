@@ -28,18 +28,23 @@ bool IsListingLine(const std::string& line) {
            line[mark] == ' ' && (line[mark + 1] == ' ' || line[mark + 1] == '*');
 }
 
+// The file that standard output already goes to (/dev/stdout, or the name it was redirected to):
+// written through it, never replaced under it.
 bool IsStandardOutput(const std::string& name) {
     const std::optional<Platform::FileIdentity> out = Platform::StandardOutputIdentity();
-    return name == kStandardOutput || (out && Platform::IdentityOf(name) == out);
+    return out && Platform::IdentityOf(name) == out;
 }
 
 } // namespace
 
 ChecksumListing::ChecksumListing(const std::string& name, FileOfTheRun isFileOfTheRun)
     : m_name(name), m_isFileOfTheRun(std::move(isFileOfTheRun)),
-      m_toStandardOutput(IsStandardOutput(name)),
+      m_toStandardOutput(name == kStandardOutput),
       m_device(m_toStandardOutput ? std::nullopt : DeviceOutput::OpenIfDevice(name)) {
     if (m_toStandardOutput || m_device)
+        return;
+    m_toStandardOutput = IsStandardOutput(name);
+    if (m_toStandardOutput)
         return;
     DurableReplace::Check(name);
     if (m_isFileOfTheRun(FullPath(name)))

@@ -21,28 +21,25 @@ bool NamesADevice(const std::string& path) {
 } // namespace
 
 std::optional<DeviceOutput> DeviceOutput::OpenIfDevice(const std::string& path) {
-    // No access asked: that opens files, folders, NUL and pipes alike without touching them.
-    // CON takes no such open, nor does a device that is not there; their names tell them.
-    Win32Io::Handle query(
-        ::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (query.Get() != INVALID_HANDLE_VALUE) {
-        const DWORD type = ::GetFileType(query.Get());
-        BY_HANDLE_FILE_INFORMATION info;
-        if (type != FILE_TYPE_CHAR && type != FILE_TYPE_PIPE) {
-            if (::GetFileInformationByHandle(query.Get(), &info))
-                return std::nullopt; // a file or a folder
-            throw FileError::NotARegularFile(Action::Write, path, "a disk");
-        }
-    } else if (!NamesADevice(path)) {
-        return std::nullopt;
+    // Opening writes nothing: a file that opens is closed again as it was. A named pipe is opened
+    // once only, as each opening takes one of its instances.
+    Win32Io::Handle opened(::CreateFileA(path.c_str(), GENERIC_WRITE,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (opened.Get() == INVALID_HANDLE_VALUE) {
+        const DWORD error = ::GetLastError();
+        // CON without a console, LPT1 without a printer: device names with nothing behind them.
+        if (NamesADevice(path))
+            Fail(Action::Open, path, error);
+        return std::nullopt; // nothing there, a folder, or a file that the replace judges
     }
-    const HANDLE device =
-        ::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (device == INVALID_HANDLE_VALUE)
-        Fail(Action::Open, path);
-    return DeviceOutput(reinterpret_cast<std::intptr_t>(device), path);
+    const DWORD type = ::GetFileType(opened.Get());
+    BY_HANDLE_FILE_INFORMATION info;
+    if (type == FILE_TYPE_CHAR || type == FILE_TYPE_PIPE)
+        return DeviceOutput(reinterpret_cast<std::intptr_t>(opened.Release()), path);
+    if (::GetFileInformationByHandle(opened.Get(), &info))
+        return std::nullopt; // a file
+    throw FileError::NotARegularFile(Action::Write, path, "a disk");
 }
 
 DeviceOutput::DeviceOutput(DeviceOutput&& other) noexcept
