@@ -1,8 +1,8 @@
 #include "BatchRunner.h"
 
 #include "BootLoaderStore.h"
+#include "ChecksumListing.h"
 #include "ConvertJob.h"
-#include "DurableReplace.h"
 #include "ExitCode.h"
 #include "FileError.h"
 #include "FlushWindow.h"
@@ -31,15 +31,11 @@ std::optional<Variant> MatchingBootLoader(const ImagePartReader::Buffer& part, V
 
 InputResult Inspect(const std::string& input, const Options& options, BootLoaderStore& bootLoaders,
                     ImagePartReader::Buffer& part) {
-    InputResult result;
-    result.input = input;
-    try {
-        if (input.empty())
-            throw std::runtime_error(Messages::EmptyName());
+    return ResultOf(input, [&](InputResult& result) {
         result.facts = ImagePartReader::Inspect(input);
         if (result.facts->kind == ImageLayout::ImageKind::Rejected) {
             result.error = FileError::WrongLength(input, result.facts->length).what();
-            return result;
+            return;
         }
         ImagePartReader::Load(input, part, result.facts, result.facts->length);
         result.output = Platform::NameOf(
@@ -55,40 +51,12 @@ InputResult Inspect(const std::string& input, const Options& options, BootLoader
         if (options.checksum || options.json)
             result.sha256 =
                 Sha256::HexOf(part.data(), ImageLayout::ImagePartBytesInFile(result.facts->kind));
-        result.ok = true;
-    } catch (const std::exception& e) {
-        // FileError, and the file system library's own errors (a vanished working folder).
-        result.error = e.what();
-    }
-    return result;
-}
-
-// A name as sha256sum writes it: a backslash, line feed or carriage return is escaped and the
-// line marked with a leading backslash, so that sha256sum -c reads back the same name.
-std::string ChecksumLine(const InputResult& result) {
-    std::string name;
-    for (const char c : result.output)
-        name += c == '\\' ? "\\\\" : c == '\n' ? "\\n" : c == '\r' ? "\\r" : std::string(1, c);
-    const bool escaped = name.size() != result.output.size();
-    return (escaped ? "\\" : "") + result.sha256 + "  " + name + "\n";
+    });
 }
 
 // Through std::cerr, which on Windows shows every name on a console, as the reports do.
 void ReportChecksumFileFailure(const std::string& reason) {
     std::cerr << Messages::OneLine(Messages::ChecksumFileNotWritten(reason)) << '\n';
-}
-
-bool WriteChecksumFile(const std::string& path, const std::string& listing, const ConvertJob& job) {
-    try {
-        if (job.IsFileOfTheRun(FullPath(path)))
-            throw std::runtime_error(Messages::ChecksumFileIsAFileOfTheRun(path));
-        DurableReplace::Write(path, reinterpret_cast<const unsigned char*>(listing.data()),
-                              listing.size(), {});
-        return true;
-    } catch (const std::exception& e) {
-        ReportChecksumFileFailure(e.what());
-        return false;
-    }
 }
 
 // How many outputs may wait for their flush at once: each holds a handle, and a conversion needs
@@ -103,30 +71,32 @@ std::size_t PendingWindowFor(std::size_t openFileLimit) {
 } // namespace
 
 int BatchRunner::Run() {
-    // A listing that could not be written after the run would leave it unchecked: its place is
-    // checked before anything is converted, in a dry run too.
-    if (m_options.checksumFile) {
-        try {
-            DurableReplace::Check(*m_options.checksumFile);
-        } catch (const FileError& e) {
-            ReportChecksumFileFailure(e.what());
-            return kExitUsageError;
-        }
-    }
     BootLoaderStore bootLoaders(m_options.bootLoaderDir);
     Reporter reporter(m_options, m_options.inputs.size());
     ImagePartReader::Buffer part;
-    std::string listing;
+    std::optional<ChecksumListing> listing;
     bool allOk = true;
     FlushWindow window(
         [&](const InputResult& result) {
             reporter.Report(result);
             allOk = allOk && result.ok;
-            if (result.written)
-                listing += ChecksumLine(result);
+            if (result.written && listing)
+                listing->Add(result.output, result.sha256);
         },
         PendingWindowFor(Platform::OpenFileLimit()));
     ConvertJob job(m_options, bootLoaders, [&window] { window.Drain(); });
+    // A listing that could not be written after the run would leave it unchecked: its place is
+    // settled before anything is converted, in a dry run too.
+    if (m_options.checksumFile) {
+        try {
+            listing.emplace(*m_options.checksumFile, [&job](const std::filesystem::path& path) {
+                return job.IsFileOfTheRun(path);
+            });
+        } catch (const std::runtime_error& e) {
+            ReportChecksumFileFailure(e.what());
+            return kExitUsageError;
+        }
+    }
     for (std::size_t i = 0; i < m_options.inputs.size(); ++i) {
         const std::string& input = m_options.inputs[i];
         std::optional<PendingReplace> pending;
@@ -150,8 +120,14 @@ int BatchRunner::Run() {
     }
     window.Drain();
     // A dry run writes nothing, the listing included.
-    if (m_options.checksumFile && !m_options.dryRun)
-        allOk = WriteChecksumFile(*m_options.checksumFile, listing, job) && allOk;
+    if (listing && !m_options.dryRun) {
+        try {
+            listing->Write([&reporter](const std::string& text) { reporter.WriteListing(text); });
+        } catch (const std::runtime_error& e) {
+            ReportChecksumFileFailure(e.what());
+            allOk = false;
+        }
+    }
     // A report that did not reach its reader fails the run, as with the GNU tools.
     if (!reporter.Finish())
         return kExitSomeInputFailed;

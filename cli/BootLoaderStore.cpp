@@ -23,6 +23,8 @@ const std::vector<unsigned char>& BootLoaderStore::Of(Variant variant) {
 const std::vector<unsigned char>* BootLoaderStore::IfUsable(Variant variant) {
     try {
         return &Of(variant);
+    } catch (const FileError&) {
+        throw; // no free handle, which is no fault of the file: the input fails, not the file
     } catch (const std::runtime_error&) {
         return nullptr;
     }

@@ -16,7 +16,8 @@ public:
     // The boot loader of this variant; throws when its file is missing, not a regular file, of
     // the wrong length or makes images of the other variant.
     const std::vector<unsigned char>& Of(Variant variant);
-    // The same, or null where its file cannot be used: for a comparison that may do without.
+    // The same, or null where its file cannot be used: for a comparison that may do without. No
+    // free handle is no fault of the file: that FileError is thrown, as by Of.
     const std::vector<unsigned char>* IfUsable(Variant variant);
     // Once per run: why this variant's file, which is there, could not be used, after a use.
     std::optional<std::string> TakeProblem(Variant variant);

@@ -4,6 +4,7 @@
 #include "ExitCode.h"
 #include "ImageLayout.h"
 #include "Messages.h"
+#include "Platform.h"
 #include "VariantTable.h"
 #include "Version.h"
 
@@ -11,6 +12,9 @@
 #include "ImagePatterns.h"
 #endif
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <iostream>
 
 namespace {
@@ -43,7 +47,8 @@ const char kFooter[] = R"(EXIT STATUS
   0  every input was converted (info: every input is a usable image)
   1  at least one input failed; it was reported on stderr and the others still ran
   2  usage error: unknown command or option, missing image, folder that does not exist,
-     checksum file that cannot be created (checked before anything is converted)
+     checksum file that cannot be created or opened, or an existing file that is no listing
+     (checked before anything is converted)
 
 EXAMPLES
   keldarin-cli info *.img
@@ -62,6 +67,12 @@ const char kConvertFooter[] = R"(OUTPUT
   --checksum its SHA-256), or "already 1x"/"already 2x" for an input that --to skips. With
   --json each input gives one JSON object on a line of its own instead. Failures go to stderr
   as "keldarin-cli: IMAGE: REASON" and the next input still runs.
+
+CHECKSUM FILE
+  --checksum-file replaces only a file that is empty or holds a listing already, never an
+  input, a boot-loader file or any other file; a device or FIFO (/dev/null, NUL) is written to
+  as it is, and - is stdout, after the reports (-q leaves it alone there). Where the listing
+  cannot go, the run stops before it converts anything, with exit status 2.
 
 EXIT STATUS
   0  every input was converted
@@ -94,7 +105,29 @@ std::string WithPlatformNotes(const char* footer) {
 #endif
 }
 
+// A help text or the version that did not reach its reader fails the run, as a report does.
+int HelpWritten() {
+    std::cout.flush();
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout) && std::cout)
+        return kExitAllConverted;
+    std::cerr << Messages::ReportNotWritten(std::strerror(errno ? errno : EIO)) << '\n';
+    return kExitSomeInputFailed;
+}
+
 } // namespace
+
+// An image whose name starts with "-" is taken for an option that does not exist, and a lone one
+// seems missing. Of what the argument library could not place, a word is named with the way out
+// where no image was given, or where it names a file.
+std::string CommandLine::WithDashHint(const std::string& reason) const {
+    for (const CLI::App* command : {m_info, m_convert}) {
+        const bool noImage = command->get_option("IMAGE")->empty();
+        for (const std::string& word : command->remaining())
+            if (word.size() > 1 && word[0] == '-' && (noImage || Platform::IdentityOf(word)))
+                return reason + "; " + Messages::DashImageHint(word, command->get_name());
+    }
+    return reason;
+}
 
 CommandLine::CommandLine() : m_app(Description(), Messages::kProgramName) {
     m_app.set_version_flag("--version", std::string(Messages::kProgramName) + " " +
@@ -114,7 +147,8 @@ CommandLine::CommandLine() : m_app(Description(), Messages::kProgramName) {
         ->add_option("--to", m_target, "Convert into this variant only; skip images already in it")
         ->check(CLI::IsMember({InfoOf(Variant::k1x).name, InfoOf(Variant::k2x).name}));
     m_convert->add_option("--checksum-file", m_options.checksumFile,
-                          "Write a sha256sum listing of the outputs written to this file");
+                          "Write a sha256sum listing of the outputs written to this file (- for "
+                          "stdout)");
     m_convert->add_flag("-n,--dry-run", m_options.dryRun,
                         "Check everything and report, but write nothing");
     m_convert->add_flag("--verify", m_options.verify,
@@ -145,12 +179,12 @@ std::optional<int> CommandLine::Parse(int argc, char** argv) {
     } catch (const CLI::ParseError& e) {
         // --help and --version end the parse too, with their text on stdout.
         if (e.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success))
-            return m_app.exit(e, std::cout, std::cerr) == 0 ? kExitAllConverted : kExitUsageError;
+            return m_app.exit(e, std::cout, std::cerr) == 0 ? HelpWritten() : kExitUsageError;
         // A first word that is no option and no command is what the user took for a command.
         const bool unknownCommand =
             m_app.get_subcommands().empty() && argc > 1 && argv[1][0] != '-';
         std::cerr << Messages::UsageError(unknownCommand ? Messages::UnknownCommand(argv[1])
-                                                         : std::string(e.what()))
+                                                         : WithDashHint(e.what()))
                   << '\n';
         return kExitUsageError;
     }

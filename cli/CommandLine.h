@@ -17,6 +17,7 @@ public:
 
 private:
     void AddCommonOptions(CLI::App& command);
+    std::string WithDashHint(const std::string& reason) const;
 
     CLI::App m_app;
     CLI::App* m_info;

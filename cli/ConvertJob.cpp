@@ -42,22 +42,7 @@ bool ConvertJob::IsFileOfTheRun(const std::filesystem::path& path) const {
 }
 
 InputResult ConvertJob::Run(const std::string& input, std::optional<PendingReplace>& pending) {
-    InputResult result;
-    result.input = input;
-    try {
-        if (input.empty())
-            throw std::runtime_error(Messages::EmptyName());
-        Convert(input, result, pending);
-        result.ok = true;
-    } catch (const FileError& e) {
-        result.error = e.what();
-        result.outOfHandles =
-            e.GetCause() == FileError::Cause::System && Platform::IsOutOfHandles(e.SystemCode());
-    } catch (const std::exception& e) {
-        // The run's own refusals, and the file system library's errors (a vanished folder).
-        result.error = e.what();
-    }
-    return result;
+    return ResultOf(input, [&](InputResult& result) { Convert(input, result, pending); });
 }
 
 void ConvertJob::Convert(const std::string& input, InputResult& result,

@@ -2,6 +2,7 @@
 
 #include "ImagePartReader.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -31,3 +32,7 @@ inline InputResult FailedInput(const std::string& input, const std::string& reas
     result.error = reason;
     return result;
 }
+
+// What work on one input came to: ok where work returned without setting an error, else the
+// reason, worded for the user, that it set or threw (out of handles marked as such).
+InputResult ResultOf(const std::string& input, const std::function<void(InputResult&)>& work);

@@ -20,6 +20,10 @@ std::string EmptyName() {
     return "an empty name names no file";
 }
 
+std::string NotEnoughMemory() {
+    return "not enough memory";
+}
+
 std::string NoCurrentFolder(const std::string& reason) {
     return "the current folder is gone (" + reason + "); name the files by absolute paths";
 }
@@ -35,6 +39,11 @@ std::string UnknownCommand(const std::string& word) {
 
 std::string EmptyChecksumFileName() {
     return "--checksum-file: an empty name names no file";
+}
+
+std::string DashImageHint(const std::string& word, const std::string& command) {
+    return word + " is taken for an option: to name an image that starts with \"-\", put \"--\" " +
+           "before it, as in " + kProgramName + " " + command + " -- " + word;
 }
 
 std::string Failure(const std::string& input, const std::string& reason) {
@@ -143,6 +152,10 @@ std::string OutputIsTheChecksumFile(const std::string& output) {
 std::string ChecksumFileIsAFileOfTheRun(const std::string& path) {
     return "refusing to write " + path +
            ": it is an input, a boot-loader file or an output of this run";
+}
+
+std::string ChecksumFileIsNoListing(const std::string& path) {
+    return "refusing to replace " + path + ": it is neither empty nor a sha256sum listing";
 }
 
 std::string FolderMissing(const std::string& name) {

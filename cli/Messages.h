@@ -15,12 +15,15 @@ std::string BootLoaderUnusable(const std::string& reason);
 std::string OutputIsAnInput(const std::string& output);
 std::string OutputWrittenEarlier(const std::string& output);
 std::string EmptyName();
+std::string NotEnoughMemory();
 std::string NoCurrentFolder(const std::string& reason);
 
 // A mistake in the command line, on stderr: "keldarin-cli: REASON" and where help is.
 std::string UsageError(const std::string& reason);
 std::string UnknownCommand(const std::string& word);
 std::string EmptyChecksumFileName();
+// An argument that starts with "-" and is no option: an image, it is to follow "--".
+std::string DashImageHint(const std::string& word, const std::string& command);
 
 // One line on stderr: "keldarin-cli: INPUT: REASON".
 std::string Failure(const std::string& input, const std::string& reason);
@@ -45,6 +48,7 @@ std::string BootLoaderNotCompared(const std::string& reason);
 std::string ChecksumFileNotWritten(const std::string& reason);
 std::string OutputIsTheChecksumFile(const std::string& output);
 std::string ChecksumFileIsAFileOfTheRun(const std::string& path);
+std::string ChecksumFileIsNoListing(const std::string& path);
 
 // -b and -o on Windows, in the words of the argument library's own check elsewhere.
 std::string FolderMissing(const std::string& name);

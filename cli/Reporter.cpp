@@ -127,6 +127,16 @@ void Reporter::Report(const InputResult& result) {
         WriteJson(result);
     else if (!m_options.quiet && (result.ok || rejectedInfo))
         WriteText(result);
+    FlushStdout();
+}
+
+void Reporter::WriteListing(const std::string& listing) {
+    ClearProgress();
+    PutText(stdout, listing);
+    FlushStdout();
+}
+
+void Reporter::FlushStdout() {
     if (std::fflush(stdout) != 0 && m_writeError == 0)
         m_writeError = errno;
 }

@@ -15,11 +15,14 @@ public:
 
     void Starting(std::size_t index, const std::string& input);
     void Report(const InputResult& result);
+    // The checksum listing, when its place is standard output: after every report.
+    void WriteListing(const std::string& listing);
     // False, with the reason on stderr, when any of the report could not be written.
     bool Finish();
 
 private:
     void ClearProgress();
+    void FlushStdout();
     void WriteText(const InputResult& result) const;
     void WriteJson(const InputResult& result) const;
 

@@ -49,6 +49,8 @@ struct FileIdentity {
 };
 // Nothing for a path that names nothing.
 std::optional<FileIdentity> IdentityOf(const std::string& path);
+// The file the process's standard output goes to; nothing where it has no identity (NUL).
+std::optional<FileIdentity> StandardOutputIdentity();
 
 // Whether both paths name one and the same existing file.
 inline bool IsSameFile(const std::string& a, const std::string& b) {

@@ -2,6 +2,7 @@
 
 #include "TestImages.h"
 
+#include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <stdexcept>
@@ -37,6 +38,8 @@ std::string Slurp(const fs::path& path) {
         if (setrlimit(resource, &limit) != 0)
             _exit(127);
     }
+    for (const int signal : run.ignoredSignals)
+        std::signal(signal, SIG_IGN);
     for (const auto& [name, value] : run.environment)
         setenv(name.c_str(), value.c_str(), 1);
     std::vector<char*> argv;

@@ -19,7 +19,8 @@ struct CliRun {
     std::vector<std::pair<std::string, std::string>> environment; // added to the inherited one
     std::filesystem::path stdoutTo; // where stdout goes instead of being collected
     std::vector<std::pair<int, unsigned long>> limits = {}; // setrlimit's resource, value
-    bool stdoutToClosedPipe = false; // a reader that has gone away, as with "| head -1"
+    bool stdoutToClosedPipe = false;      // a reader that has gone away, as with "| head -1"
+    std::vector<int> ignoredSignals = {}; // as nohup or a background job starts a program
 };
 
 CliOutcome RunCli(const CliRun& run);

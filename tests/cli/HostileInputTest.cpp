@@ -1,6 +1,7 @@
 #include "CliTest.h"
 
 #include <csignal>
+#include <fstream>
 #include <nlohmann/json.hpp>
 #include <random>
 #include <sys/resource.h>
@@ -37,6 +38,36 @@ TEST_F(Hostile, KilledRunsLeaveNoPartialOutputAndNoStrayFile) {
     EXPECT_EQ(Snapshot(Dir()).size(), 4u) << "box.img, its output and the two boot loaders only";
 }
 
+// Whether the process sleeps with a handler for signal in place: past its start, waiting.
+static bool CatchesAndWaits(int pid, int signal) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/status");
+    const std::string status((std::istreambuf_iterator<char>(in)), {});
+    const std::size_t caught = status.find("SigCgt:");
+    return status.find("State:\tS") != std::string::npos && caught != std::string::npos &&
+           (std::stoull(status.substr(caught + 7), nullptr, 16) >> (signal - 1) & 1);
+}
+
+// Ignored at the start (nohup, a background job), a signal stays ignored; any other one ends the
+// run by that very signal, so that a shell or a script's loop sees it killed and stops too.
+TEST_F(Hostile, SignalsIgnoredAtTheStartStayIgnoredAndOthersEndTheRunByThemselves) {
+    Put("box.img", BareImage(true));
+    ASSERT_EQ(mkfifo((Dir() / "SUMS").c_str(), 0600), 0);
+    CliRun run{{"convert", "--checksum-file", "SUMS", "box.img"}, Dir(), {}, {}};
+    run.ignoredSignals = {SIGHUP, SIGINT};
+    const int pid = StartCli(run);
+    // It waits for a reader of its listing before the first conversion.
+    for (int tries = 0; tries < 500 && !CatchesAndWaits(pid, SIGTERM); ++tries)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    kill(pid, SIGHUP);
+    kill(pid, SIGINT);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    int status = 0;
+    EXPECT_EQ(waitpid(pid, &status, WNOHANG), 0) << "ended by an ignored signal";
+    kill(pid, SIGTERM);
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+}
+
 // A FIFO would block a plain open, a newline could forge a line and a name that is not UTF-8
 // could not be told apart in JSON: each input gets one line of its own, the others still run.
 TEST_F(Hostile, HostileNamesAndFilesEachGetOneLineAndTheBatchGoesOn) {
@@ -58,11 +89,13 @@ TEST_F(Hostile, HostileNamesAndFilesEachGetOneLineAndTheBatchGoesOn) {
     EXPECT_TRUE(fs::exists(Dir() / "\xFF(2xImage).img"));
 }
 
-TEST_F(Hostile, AReportThatCannotBeWrittenFailsTheRun) {
+TEST_F(Hostile, AReportOrHelpThatCannotBeWrittenFailsTheRun) {
     Put("box.img", BareImage(true));
-    for (const char* format : {"--json", "-o."}) {
-        const CliOutcome run = RunCli({{"info", format, "box.img"}, Dir(), {}, "/dev/full"});
-        EXPECT_EQ(run.exitCode, 1) << format;
+    const std::vector<std::vector<std::string>> runs = {
+        {"info", "--json", "box.img"}, {"info", "-o.", "box.img"}, {"--help"}, {"--version"}};
+    for (const std::vector<std::string>& args : runs) {
+        const CliOutcome run = RunCli({args, Dir(), {}, "/dev/full"});
+        EXPECT_EQ(run.exitCode, 1) << args[0];
         EXPECT_EQ(run.err, "keldarin-cli: cannot write the report: No space left on device\n");
     }
 }
@@ -105,4 +138,13 @@ TEST_F(Hostile, OpenFileAndFileSizeLimitsAndAClosedPipeEachEndAsTheySay) {
     EXPECT_EQ(closed.exitCode, 1);
     EXPECT_EQ(closed.err, "keldarin-cli: cannot write the report: Broken pipe\n");
     EXPECT_TRUE(fs::exists(Dir() / "a9(2xImage).img")) << "the conversions go on";
+
+    // Too little memory for the image buffer that a hash needs.
+    const CliOutcome lowMemory = RunCli({{"convert", "-n", "--checksum", "a0.img", "a1.img"},
+                                         Dir(),
+                                         {},
+                                         {},
+                                         {{RLIMIT_AS, 14u << 20}}});
+    EXPECT_EQ(lowMemory.err, "keldarin-cli: a0.img: not enough memory\n"
+                             "keldarin-cli: a1.img: not enough memory\n");
 }

@@ -78,6 +78,10 @@ TEST_F(Usage, MistakesInTheCommandLineExitWithTwoAndRunNothing) {
         EXPECT_EQ(run.err.rfind("keldarin-cli: ", 0), 0u) << run.err;
     }
     EXPECT_NE(Cli({"bogus", "box.img"}).err.find("unknown command \"bogus\""), std::string::npos);
+    EXPECT_NE(Cli({"convert", "-b", ".", "-x.img"})
+                  .err.find("IMAGE is required; -x.img is taken for an option: "
+                            "to name an image that starts with \"-\", put \"--\" before it"),
+              std::string::npos);
     EXPECT_TRUE(Snapshot(Dir()) == before);
 }
 

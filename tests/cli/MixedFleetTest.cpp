@@ -53,8 +53,9 @@ TEST_F(MixedFleet, ToTwoXConvertsOnlyTheOneXImagesAndSha256sumChecksTheListing) 
     TestImages::WriteFile(Dir() / "b(2xImage).img", changed);
     EXPECT_NE(std::system((check + " 2>/dev/null >/dev/null").c_str()), 0);
 
-    // A listing is never written over a file of the run.
-    EXPECT_EQ(Cli({"convert", "--to", "2x", "--checksum-file", "c.img", "c.img"}).exitCode, 1);
+    // A listing never replaces a file of the run, nor anything but a listing: refused at once.
+    EXPECT_EQ(Cli({"convert", "--to", "2x", "--checksum-file", "c.img", "c.img"}).exitCode, 2);
+    EXPECT_EQ(Cli({"convert", "-n", "--checksum-file", "c.img", "a.img"}).exitCode, 2);
     EXPECT_TRUE(ReadFile(Dir() / "c.img") == before.at("c.img"));
 
     const CliOutcome json = Cli({"convert", "--to", "2x", "--json", "-n", "c.img"});

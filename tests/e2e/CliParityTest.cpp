@@ -57,3 +57,19 @@ TEST(CliParity, OutputNamesThatDifferOnlyInCaseGiveOneOutputAndAFailure) {
               TestImages::ExpectedOutput(first, bootLoader));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "out"), {}), 1);
 }
+
+// Device names are devices in every folder: a listing named NUL, typed into cmd.exe, is written to
+// NUL; CON, where the tool has no console, is refused before anything is converted.
+TEST(CliParity, DevicesAsTheListingAreWrittenToOrRefusedBeforeAnyConversion) {
+    TestImages::TempDir dir;
+    TestImages::WriteFile(dir / "box.img", TestImages::BareImage(true));
+    TestImages::WriteFile(dir / "2x.bin", TestImages::BootLoader(0x20000, 7));
+    const WindowsCli::Result nul =
+        WindowsCli::Run("convert -q --checksum-file NUL box.img", {dir.Path(), true});
+    EXPECT_EQ(nul.exitCode, 0u) << nul.err;
+    EXPECT_TRUE(std::filesystem::remove(dir / "box(2xImage).img"));
+    const WindowsCli::Result con =
+        WindowsCli::Run("convert --checksum-file CON box.img", {dir.Path(), false, true});
+    EXPECT_EQ(con.exitCode, 2u) << con.err;
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 2);
+}

@@ -44,7 +44,8 @@ Result Run(const std::string& arguments, const Where& where) {
     startup.hStdError = Capture(streams / "err");
     PROCESS_INFORMATION process = {};
     Result result;
-    if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+    if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE,
+                       where.detached ? DETACHED_PROCESS : 0, nullptr,
                        where.folder.empty() ? nullptr : where.folder.c_str(), &startup, &process)) {
         if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0)
             GetExitCodeProcess(process.hProcess, &result.exitCode);

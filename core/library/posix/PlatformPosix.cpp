@@ -54,4 +54,11 @@ std::optional<FileIdentity> IdentityOf(const std::string& path) {
     return PosixIo::IdentityIn(info);
 }
 
+std::optional<FileIdentity> StandardOutputIdentity() {
+    struct stat info;
+    if (fstat(STDOUT_FILENO, &info) != 0)
+        return std::nullopt;
+    return PosixIo::IdentityIn(info);
+}
+
 } // namespace Platform

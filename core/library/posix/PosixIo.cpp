@@ -41,21 +41,38 @@ const char* KindOf(mode_t mode) {
     return "a device";
 }
 
-void WriteAllAt(int fd, const unsigned char* bytes, std::size_t size, std::uint64_t offset,
-                const std::string& shownAs) {
+namespace {
+
+// Calls put(done, count) until size bytes are taken; put returns how many it took, or -1.
+template <typename Put> void PutAll(const Put& put, std::size_t size, const std::string& shownAs) {
     std::size_t done = 0;
     while (done < size) {
-        const ssize_t put = pwrite(fd, bytes + done, std::min(size - done, kMaxChunk),
-                                   static_cast<off_t>(offset + done));
-        if (put < 0 && errno == EINTR)
+        const ssize_t taken = put(done, std::min(size - done, kMaxChunk));
+        if (taken < 0 && errno == EINTR)
             continue;
-        if (put < 0)
+        if (taken < 0)
             Fail(FileError::Action::Write, shownAs);
         // A file system that takes nothing without an error is as full as one that says so.
-        if (put == 0)
+        if (taken == 0)
             Fail(FileError::Action::Write, shownAs, ENOSPC);
-        done += static_cast<std::size_t>(put);
+        done += static_cast<std::size_t>(taken);
     }
+}
+
+} // namespace
+
+void WriteAllAt(int fd, const unsigned char* bytes, std::size_t size, std::uint64_t offset,
+                const std::string& shownAs) {
+    PutAll(
+        [&](std::size_t done, std::size_t count) {
+            return pwrite(fd, bytes + done, count, static_cast<off_t>(offset + done));
+        },
+        size, shownAs);
+}
+
+void WriteAll(int fd, const unsigned char* bytes, std::size_t size, const std::string& shownAs) {
+    PutAll([&](std::size_t done, std::size_t count) { return write(fd, bytes + done, count); },
+           size, shownAs);
 }
 
 std::size_t ReadAllAt(int fd, std::uint64_t offset, unsigned char* buffer, std::size_t count,

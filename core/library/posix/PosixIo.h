@@ -52,6 +52,8 @@ const char* KindOf(mode_t mode);
 
 void WriteAllAt(int fd, const unsigned char* bytes, std::size_t size, std::uint64_t offset,
                 const std::string& shownAs);
+// At the current position, for what has none: a pipe, a terminal.
+void WriteAll(int fd, const unsigned char* bytes, std::size_t size, const std::string& shownAs);
 // Until count bytes are in or the file ends; returns how many came.
 std::size_t ReadAllAt(int fd, std::uint64_t offset, unsigned char* buffer, std::size_t count,
                       const std::string& path);

@@ -82,4 +82,12 @@ std::optional<FileIdentity> IdentityOf(const std::string& path) {
     return Win32Io::IdentityIn(info);
 }
 
+std::optional<FileIdentity> StandardOutputIdentity() {
+    const HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    BY_HANDLE_FILE_INFORMATION info;
+    if (out == nullptr || out == INVALID_HANDLE_VALUE || !::GetFileInformationByHandle(out, &info))
+        return std::nullopt;
+    return Win32Io::IdentityIn(info);
+}
+
 } // namespace Platform

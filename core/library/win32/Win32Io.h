@@ -37,6 +37,7 @@ public:
     Handle(const Handle&) = delete;
     Handle& operator=(const Handle&) = delete;
     HANDLE Get() const { return m_handle; }
+    HANDLE Release() { return std::exchange(m_handle, INVALID_HANDLE_VALUE); }
     // Closing is where a delayed write failure can show.
     BOOL Close() {
         const HANDLE handle = std::exchange(m_handle, INVALID_HANDLE_VALUE);
