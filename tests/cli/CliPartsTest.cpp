@@ -106,7 +106,7 @@ TEST(ChecksumListing, ReplacesOnlyAnEmptyFileOrAListingAndWritesToADeviceAsItIs)
 // No free handle is no fault of a boot-loader file: info fails the input, not "unknown".
 TEST(BootLoaderStore, NoFreeHandleIsAFailureNotAnUnusableFile) {
     const TestImages::TempDir dir;
-    TestImages::WriteFile(dir / "1x.bin", TestImages::BootLoader(0x20000, 1));
+    TestImages::WriteFile(dir / "1x.bin", TestImages::BootLoader(Variant::k1x, 1));
     BootLoaderStore store(dir.Path().string());
     rlimit limit;
     ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &limit), 0);

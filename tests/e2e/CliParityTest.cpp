@@ -63,7 +63,7 @@ TEST(CliParity, OutputNamesThatDifferOnlyInCaseGiveOneOutputAndAFailure) {
 TEST(CliParity, DevicesAsTheListingAreWrittenToOrRefusedBeforeAnyConversion) {
     TestImages::TempDir dir;
     TestImages::WriteFile(dir / "box.img", TestImages::BareImage(true));
-    TestImages::WriteFile(dir / "2x.bin", TestImages::BootLoader(0x20000, 7));
+    TestImages::WriteFile(dir / "2x.bin", TestImages::BootLoader(Variant::k2x, 7));
     const WindowsCli::Result nul =
         WindowsCli::Run("convert -q --checksum-file NUL box.img", {dir.Path(), true});
     EXPECT_EQ(nul.exitCode, 0u) << nul.err;
