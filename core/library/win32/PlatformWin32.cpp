@@ -50,6 +50,11 @@ std::string Join(const std::string& folder, const std::string& name) {
     return folder + '\\' + name;
 }
 
+bool IsVerbatim(const std::string& path) {
+    // "\\?\C:\...", "\\?\UNC\server\share\..." and the device form "\\.\C:\...".
+    return path.rfind("\\\\?\\", 0) == 0 || path.rfind("\\\\.\\", 0) == 0;
+}
+
 std::filesystem::path PathOf(const std::string& name) {
     const std::optional<std::wstring> wide = CodePage::Widen(name);
     if (!wide)
