@@ -28,6 +28,9 @@ std::string Join(const std::string& folder, const std::string& name);
 // resolve and no length limit of the usual paths (Windows' "\\?\" and "\\.\" paths). Such
 // a path must not be resolved again: the folder it names is its own. Never so on POSIX.
 bool IsVerbatim(const std::string& path);
+// A verbatim path in its usual form ("\\?\C:\x" is "C:\x", "\\?\UNC\s\x" is "\\s\x"), for
+// comparing names; any other path as it stands.
+std::string Unprefixed(const std::string& path);
 
 // A name for the file system library and back. Names are in the system's own narrow encoding:
 // bytes on POSIX, the process's active code page on Windows, where the library's own narrow

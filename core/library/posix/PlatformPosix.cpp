@@ -33,6 +33,10 @@ bool IsVerbatim(const std::string&) {
     return false;
 }
 
+std::string Unprefixed(const std::string& path) {
+    return path;
+}
+
 std::string Join(const std::string& folder, const std::string& name) {
     if (folder.empty() || folder.back() == '/')
         return folder + name;

@@ -55,6 +55,13 @@ bool IsVerbatim(const std::string& path) {
     return path.rfind("\\\\?\\", 0) == 0 || path.rfind("\\\\.\\", 0) == 0;
 }
 
+std::string Unprefixed(const std::string& path) {
+    if (!IsVerbatim(path))
+        return path;
+    constexpr char kUnc[] = "\\\\?\\UNC\\";
+    return path.rfind(kUnc, 0) == 0 ? "\\" + path.substr(sizeof kUnc - 2) : path.substr(4);
+}
+
 std::filesystem::path PathOf(const std::string& name) {
     const std::optional<std::wstring> wide = CodePage::Widen(name);
     if (!wide)
