@@ -104,7 +104,7 @@ NAMES ON WINDOWS
   Names with umlauts or in any other script work as typed on Windows 10 version 1903 or later;
   older Windows takes only the names of its ANSI code page (Windows-1252 for German).
 
-  Options start with - or --, so /img/box.img is a path; /? alone or after a command shows this
+  Options start with - or --, so /img/box.img is a path; /? alone or after a command shows its
   help. Paths may be verbatim (\\?\C:\..., \\?\UNC\server\share\...) or device paths
   (\\.\C:\...); the output lies beside its input in the same form. In cmd.exe a backslash
   before a closing quote keeps the quote: -b "C:\Boot loader\" box.img reaches the tool as one
