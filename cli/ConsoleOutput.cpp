@@ -87,8 +87,10 @@ ConsoleOutput::~ConsoleOutput() {
 }
 
 bool ConsoleOutput::OwnsConsoleAlone() {
-    DWORD processes[2];
-    return ::GetConsoleProcessList(processes, 2) == 1;
+    // A program that runs the tool with its streams redirected gets no wait, console or not.
+    DWORD processes[2], mode = 0;
+    return ConsoleOf(stdout) && ::GetConsoleMode(::GetStdHandle(STD_INPUT_HANDLE), &mode) &&
+           ::GetConsoleProcessList(processes, 2) == 1;
 }
 
 std::size_t ConsoleOutput::Columns(std::FILE* stream) {

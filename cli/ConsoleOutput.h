@@ -18,8 +18,8 @@ public:
     ConsoleOutput(const ConsoleOutput&) = delete;
     ConsoleOutput& operator=(const ConsoleOutput&) = delete;
 
-    // Whether this process is the only one on its console: started from Explorer (or any way
-    // but from a prompt), whose console closes as soon as the process ends.
+    // Whether this process is the only one on its console, and reads and writes it: started
+    // from Explorer, whose console closes as soon as the process ends.
     static bool OwnsConsoleAlone();
     // The width of the console window behind stream, in characters; 0 for no console.
     static std::size_t Columns(std::FILE* stream);
