@@ -43,13 +43,32 @@ std::string Description() {
            "Inputs are never written; an output is written whole or not at all.\n";
 }
 
-const char kFooter[] = R"(EXIT STATUS
+const char kExitStatus[] = R"(EXIT STATUS
   0  every input was converted (info: every input is a usable image)
   1  at least one input failed; it was reported on stderr and the others still ran
   2  usage error: unknown command or option, missing image, folder that does not exist,
      checksum file that cannot be created or opened, or an existing file that is no listing
      (checked before anything is converted)
+)";
 
+// Examples in the shape of the platform's own folders and checksum tools.
+#ifdef _WIN32
+const char kExamples[] = R"(
+EXAMPLES
+  keldarin-cli info *.img
+  keldarin-cli convert -b C:\Bootloader box.img
+  keldarin-cli convert -b C:\Bootloader -o C:\Umgewandelt --verify *.img
+  keldarin-cli convert --dry-run --json *.img
+  keldarin-cli convert --to 2x *.img
+      the 2x images are skipped, the 1x ones converted
+  keldarin-cli info -b C:\Bootloader *.img
+      which boot-loader file each image carries
+  keldarin-cli convert --checksum-file SHA256SUMS.txt *.img
+  certutil -hashfile "box(2xImage).img" SHA256
+      the hash of one output, the same as on its line in SHA256SUMS.txt
+)";
+#else
+const char kExamples[] = R"(
 EXAMPLES
   keldarin-cli info *.img
   keldarin-cli convert -b /srv/bootloaders box.img
@@ -58,7 +77,10 @@ EXAMPLES
   keldarin-cli convert --to 2x *.img          # the 2x images are skipped, the 1x ones converted
   keldarin-cli info -b /srv/bootloaders *.img # which boot-loader file each image carries
   keldarin-cli convert --checksum-file SHA256SUMS *.img && sha256sum -c SHA256SUMS
+)";
+#endif
 
+const char kCommandHelp[] = R"(
 Run "keldarin-cli COMMAND --help" for the options of a command.
 )";
 
@@ -93,6 +115,12 @@ NAMES ON WINDOWS
     keldarin-cli convert "C:\Meine Bilder\*.img"
   Names with umlauts or in any other script work as typed on Windows 10 version 1903 or later;
   older Windows takes only the names of its ANSI code page (Windows-1252 for German).
+
+  Options start with - or --, so /img/box.img is a path; /? alone or after a command shows its
+  help. Paths may be verbatim (\\?\C:\..., \\?\UNC\server\share\...) or device paths
+  (\\.\C:\...); the output lies beside its input in the same form. In cmd.exe a backslash
+  before a closing quote keeps the quote: -b "C:\Boot loader\" box.img reaches the tool as one
+  argument, C:\Boot loader" box.img, which it refuses; leave that backslash out.
 )";
 #endif
 
@@ -134,7 +162,9 @@ CommandLine::CommandLine() : m_app(Description(), Messages::kProgramName) {
                                             KELDARIN_DISPLAY_VERSION + " (file version " +
                                             KELDARIN_FILE_VERSION_TEXT + ")");
     m_app.require_subcommand(1);
-    m_app.footer(WithPlatformNotes(kFooter));
+    // A path that starts with "/" is a path on Windows too; the commands inherit this.
+    m_app.allow_windows_style_options(false);
+    m_app.footer(std::string(kExitStatus) + kExamples + WithPlatformNotes(kCommandHelp));
 
     m_info = m_app.add_subcommand(
         "info", "Show each image's length, kind, variant, the name a conversion would write and "

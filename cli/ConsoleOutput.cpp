@@ -86,6 +86,32 @@ ConsoleOutput::~ConsoleOutput() {
     ::SetConsoleCtrlHandler(RestoreOnInterrupt, FALSE);
 }
 
+bool ConsoleOutput::OwnsConsoleAlone() {
+    // A program that runs the tool with its streams redirected gets no wait, console or not.
+    DWORD processes[2], mode = 0;
+    return ConsoleOf(stdout) && ::GetConsoleMode(::GetStdHandle(STD_INPUT_HANDLE), &mode) &&
+           ::GetConsoleProcessList(processes, 2) == 1;
+}
+
+std::size_t ConsoleOutput::Columns(std::FILE* stream) {
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    const HANDLE console = ConsoleOf(stream);
+    if (!console || !::GetConsoleScreenBufferInfo(console, &info))
+        return 0;
+    return static_cast<std::size_t>(info.srWindow.Right - info.srWindow.Left + 1);
+}
+
+void ConsoleOutput::WaitForKey(const std::string& prompt) {
+    Write(stdout, prompt + "\n");
+    const HANDLE input = ::GetStdHandle(STD_INPUT_HANDLE);
+    ::FlushConsoleInputBuffer(input);
+    INPUT_RECORD record;
+    DWORD read = 0;
+    while (::ReadConsoleInputW(input, &record, 1, &read) && read == 1)
+        if (record.EventType == KEY_EVENT && record.Event.KeyEvent.bKeyDown)
+            return;
+}
+
 void ConsoleOutput::Write(std::FILE* stream, const std::string& text, Encoding encoding) {
     const bool utf8 = encoding == Encoding::Utf8 || ::GetACP() == CP_UTF8;
     if (const HANDLE console = ConsoleOf(stream)) {
@@ -101,4 +127,9 @@ void ConsoleOutput::Write(std::FILE* stream, const std::string& text, Encoding e
     }
     const std::string bytes = utf8 ? text : Platform::Utf8Of(text).value_or(text);
     std::fwrite(bytes.data(), 1, bytes.size(), stream);
+    // The C runtime buffers even stderr when it is a file or a pipe: a failure is due in the log
+    // as its input ends, before the lines of later inputs on stdout (which the reports flush
+    // themselves), and a kill must not take it.
+    if (stream == stderr)
+        std::fflush(stream);
 }

@@ -18,6 +18,14 @@ public:
     ConsoleOutput(const ConsoleOutput&) = delete;
     ConsoleOutput& operator=(const ConsoleOutput&) = delete;
 
+    // Whether this process is the only one on its console, and reads and writes it: started
+    // from Explorer, whose console closes as soon as the process ends.
+    static bool OwnsConsoleAlone();
+    // The width of the console window behind stream, in characters; 0 for no console.
+    static std::size_t Columns(std::FILE* stream);
+    // Shows the prompt and waits until a key is pressed on the console.
+    static void WaitForKey(const std::string& prompt);
+
     enum class Encoding { ActiveCodePage, Utf8 };
     static void Write(std::FILE* stream, const std::string& text,
                       Encoding encoding = Encoding::ActiveCodePage);

@@ -10,16 +10,14 @@ namespace ImagePatterns {
 
 namespace {
 
-// "\\?\" starts a path that the system takes as it stands; its "?" is no wildcard.
-constexpr char kVerbatimPrefix[] = "\\\\?\\";
-
 struct Match {
     std::wstring key; // the name in capitals, for matching and order
     std::wstring name;
 };
 
 bool HasWildcard(const std::string& text) {
-    const std::size_t from = text.rfind(kVerbatimPrefix, 0) == 0 ? sizeof kVerbatimPrefix - 1 : 0;
+    // The "?" of a verbatim path's prefix ("\\?\") is no wildcard.
+    const std::size_t from = Platform::IsVerbatim(text) ? 4 : 0;
     return text.find_first_of("*?", from) != std::string::npos;
 }
 

@@ -166,6 +166,10 @@ std::string FolderIsAFile(const std::string& name) {
     return "Directory is actually a file: " + name;
 }
 
+std::string FolderUnusable(const std::string& name, const std::string& reason) {
+    return reason + ": " + name;
+}
+
 std::string NoFileMatches() {
     return "no file matches";
 }
@@ -173,6 +177,16 @@ std::string NoFileMatches() {
 std::string NameBeyondCodePage(unsigned codePage) {
     return "the name has characters that this Windows' code page (" + std::to_string(codePage) +
            ") cannot hold; Windows 10 version 1903 or later takes every name";
+}
+
+std::string QuoteInArgument() {
+    return "a quote is part of this argument: cmd.exe keeps a quote that follows a backslash, so "
+           "\"C:\\Bilder\\\" takes the next words with it; write \"C:\\Bilder\" without the last "
+           "backslash";
+}
+
+std::string PressAKeyToClose() {
+    return "Press any key to close this window.";
 }
 
 } // namespace Messages

@@ -57,5 +57,11 @@ std::string FolderIsAFile(const std::string& name);
 std::string NoFileMatches();
 // Windows before 10 version 1903 keeps its ANSI code page, which cannot hold every name.
 std::string NameBeyondCodePage(unsigned codePage);
+// Windows: an argument holding a quote, which no name can: cmd.exe's trailing-backslash trap.
+std::string QuoteInArgument();
+// -b and -o on Windows: a folder that the system could not ask for its reason.
+std::string FolderUnusable(const std::string& name, const std::string& reason);
+// Windows, started from Explorer on a console of its own: the last line before it closes.
+std::string PressAKeyToClose();
 
 } // namespace Messages

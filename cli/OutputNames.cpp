@@ -1,9 +1,12 @@
 #include "OutputNames.h"
 
+#include "Platform.h"
+
 #include <cctype>
 
 std::string OutputNames::Folded(const std::string& name) {
-    std::string folded = name;
+    // "\\?\C:\x" and "C:\x" are one file to Windows.
+    std::string folded = Platform::Unprefixed(name);
     for (char& c : folded) {
         const auto byte = static_cast<unsigned char>(c);
         c = static_cast<char>(byte >= 0x80 ? 0x80 : std::tolower(byte));

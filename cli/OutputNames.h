@@ -14,7 +14,7 @@ public:
     // The names added that differ from name, if at all, only where a file system that ignores
     // case might see no difference: ASCII letters in either case, and any two bytes beyond
     // ASCII, whichever letters of whichever encoding they are (such a pair only costs a question
-    // to the file system).
+    // to the file system), and a verbatim name and the usual one of the same path.
     std::vector<std::string> AlikeTo(const std::string& name) const;
     // Every name added, in no particular order.
     std::vector<std::string> All() const;

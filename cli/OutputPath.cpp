@@ -7,11 +7,29 @@
 
 namespace fs = std::filesystem;
 
-fs::path FullPath(const std::string& input) {
-    const fs::path absolute = fs::absolute(Platform::PathOf(input));
+namespace {
+
+// An absolute folder with its links and dots resolved, as far as it exists.
+fs::path Resolved(const fs::path& dir) {
     std::error_code failed;
-    const fs::path folder = fs::weakly_canonical(absolute.parent_path(), failed);
-    return failed ? absolute.lexically_normal() : folder / absolute.filename();
+    const fs::path resolved = fs::weakly_canonical(dir, failed);
+    return failed ? dir.lexically_normal() : resolved;
+}
+
+// A verbatim path is absolute and resolved already; resolving it again would take its prefix
+// for a folder of the current drive.
+fs::path ResolvedFolder(const std::string& folder) {
+    return Platform::IsVerbatim(folder) ? Platform::PathOf(folder)
+                                        : Resolved(fs::absolute(Platform::PathOf(folder)));
+}
+
+} // namespace
+
+fs::path FullPath(const std::string& input) {
+    if (Platform::IsVerbatim(input))
+        return Platform::PathOf(input);
+    const fs::path absolute = fs::absolute(Platform::PathOf(input));
+    return Resolved(absolute.parent_path()) / absolute.filename();
 }
 
 fs::path OutputPathFor(const std::string& input, Variant target,
@@ -20,12 +38,7 @@ fs::path OutputPathFor(const std::string& input, Variant target,
     if (!outputDir)
         return Platform::PathOf(ImageLayout::OutputName(Platform::NameOf(FullPath(input)), tag));
     const std::string name = Platform::NameOf(Platform::PathOf(input).filename());
-    const fs::path dir = fs::absolute(Platform::PathOf(*outputDir));
-    std::error_code failed;
-    fs::path folder = fs::weakly_canonical(dir, failed);
-    if (failed)
-        folder = dir.lexically_normal();
-    return folder / Platform::PathOf(ImageLayout::OutputName(name, tag));
+    return ResolvedFolder(*outputDir) / Platform::PathOf(ImageLayout::OutputName(name, tag));
 }
 
 bool SameFile(const fs::path& a, const fs::path& b) {

@@ -15,6 +15,7 @@
 #include <io.h>
 #define isatty _isatty
 #else
+#include <sys/ioctl.h>
 #include <unistd.h>
 #endif
 
@@ -51,6 +52,46 @@ void PutText(std::FILE* stream, const std::string& text, bool utf8 = false) {
 
 void PutTextLine(std::FILE* stream, const std::string& line) {
     PutText(stream, line + "\n");
+}
+
+// The width of the terminal that shows stderr, in characters; 0 where it does not say.
+std::size_t TerminalColumns() {
+#ifdef _WIN32
+    return ConsoleOutput::Columns(stderr);
+#else
+    struct winsize size;
+    return ioctl(2, TIOCGWINSZ, &size) == 0 ? size.ws_col : 0;
+#endif
+}
+
+// The columns a character takes on a terminal: two for the wide East Asian scripts.
+std::size_t ColumnsOf(char32_t c) {
+    const bool wide = (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0xA4CF) ||
+                      (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF) ||
+                      (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFF60) ||
+                      (c >= 0xFFE0 && c <= 0xFFE6) || (c >= 0x20000 && c <= 0x3FFFD);
+    return wide ? 2 : 1;
+}
+
+// As much of a UTF-8 line as fits in columns, cut between characters (a byte that is no part of
+// UTF-8 takes one); width gets the columns it takes.
+std::string FitTo(const std::string& line, std::size_t columns, std::size_t& width) {
+    width = 0;
+    std::size_t at = 0;
+    while (at < line.size()) {
+        const auto lead = static_cast<unsigned char>(line[at]);
+        std::size_t length = lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        if (at + length > line.size())
+            length = 1;
+        char32_t c = length == 1 ? lead : lead & (0x7Fu >> length);
+        for (std::size_t k = 1; k < length; ++k)
+            c = c << 6 | (static_cast<unsigned char>(line[at + k]) & 0x3Fu);
+        if (width + ColumnsOf(c) > columns)
+            break;
+        width += ColumnsOf(c);
+        at += length;
+    }
+    return line.substr(0, at);
 }
 
 bool IsUtf8(const std::string& text) {
@@ -102,9 +143,14 @@ void Reporter::Starting(std::size_t index, const std::string& input) {
     ClearProgress();
     const std::string line = "[" + std::to_string(index + 1) + "/" + std::to_string(m_total) +
                              "] " + Messages::OneLine(input);
-    PutText(stderr, line);
+    const std::string utf8 = Platform::Utf8Of(line).value_or(line);
+    // A line that wraps leaves its first row behind when it is cleared: it is cut short of the
+    // last column, where some terminals wrap already.
+    const std::size_t columns = TerminalColumns();
+    std::size_t width = 0;
+    PutText(stderr, FitTo(utf8, columns > 1 ? columns - 1 : utf8.size(), width), true);
     std::fflush(stderr);
-    m_progressWidth = line.size();
+    m_progressWidth = width;
 }
 
 void Reporter::ClearProgress() {

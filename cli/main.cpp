@@ -5,6 +5,7 @@
 #ifdef _WIN32
 #include "ConsoleOutput.h"
 #include "ExitCode.h"
+#include "Messages.h"
 #include "WindowsArguments.h"
 #endif
 
@@ -69,7 +70,13 @@ int main(int argc, char** argv) {
         return kExitUsageError;
 #endif
     CommandLine commandLine;
-    if (const std::optional<int> code = commandLine.Parse(argc, argv))
+    if (const std::optional<int> code = commandLine.Parse(argc, argv)) {
+#ifdef _WIN32
+        // Its console closes with it: the help would flash by unread.
+        if (arguments.StartedAlone())
+            ConsoleOutput::WaitForKey(Messages::PressAKeyToClose());
+#endif
         return *code;
+    }
     return BatchRunner(commandLine.Get()).Run();
 }

@@ -14,7 +14,8 @@
 // failure removes the temporary and leaves an earlier file of the target's name as it was.
 //
 // Temporaries have short names of one fixed pattern, so any target name the file system can
-// hold can be written. On Linux they stay unnamed until complete. A temporary that a killed run
+// hold can be written. On Linux they stay unnamed until complete; on Windows the system removes
+// them with the process until they get their name. A temporary that a killed run
 // left behind is removed by the next write into its folder; one that another running write
 // still holds is not.
 class DurableReplace {

@@ -24,6 +24,13 @@ std::size_t OpenFileLimit();
 std::string FolderOf(const std::string& path);
 // name in folder; a bare name where folder is "".
 std::string Join(const std::string& folder, const std::string& name);
+// Whether the system takes the path exactly as it stands: absolute, with no "." or ".." to
+// resolve and no length limit of the usual paths (Windows' "\\?\" and "\\.\" paths). Such
+// a path must not be resolved again: the folder it names is its own. Never so on POSIX.
+bool IsVerbatim(const std::string& path);
+// A verbatim path in its usual form ("\\?\C:\x" is "C:\x", "\\?\UNC\s\x" is "\\s\x"), for
+// comparing names; any other path as it stands.
+std::string Unprefixed(const std::string& path);
 
 // A name for the file system library and back. Names are in the system's own narrow encoding:
 // bytes on POSIX, the process's active code page on Windows, where the library's own narrow

@@ -2,6 +2,7 @@
 // typed into cmd.exe. Runs in a UTF-8 locale: only there does Wine show names beyond ASCII to a
 // Windows program, whose ANSI code page stays 1252 (this test program's own).
 #include "E2eFiles.h"
+#include "WindowDriver.h"
 #include "WindowsCli.h"
 
 #include <gtest/gtest.h>
@@ -39,7 +40,8 @@ struct Folder {
     const Bytes to1x = TestImages::BootLoader(Variant::k1x, 11);
     const Bytes to2x = TestImages::BootLoader(Variant::k2x, 12);
 
-    explicit Folder(const std::string& bootLoaders = "") {
+    explicit Folder(const std::string& bootLoaders = "", const fs::path& parent = {})
+        : dir("keldarin", parent) {
         fs::create_directories(In(dir.Path(), bootLoaders));
         TestImages::WriteFile(In(dir.Path(), bootLoaders) / "1x.bin", to1x);
         TestImages::WriteFile(In(dir.Path(), bootLoaders) / "2x.bin", to2x);
@@ -164,4 +166,83 @@ TEST(CliNames, WithoutTheManifestNamesOfTheCodePageWorkAndOthersAreRefused) {
     const WindowsCli::Result json = WindowsCli::Run("info --json " + kUmlaut + ".img", ansi);
     EXPECT_NE(json.out.find("\"input\":\"" + kUmlaut + ".img\""), std::string::npos) << json.out;
     EXPECT_EQ(json.out.find("_hex"), std::string::npos);
+}
+
+// Verbatim, device and slashed paths as typed into cmd.exe: each output lies beside its input in
+// the input's own form, one file is one output whatever its form, and with both streams in one
+// log each line comes as its input ends.
+TEST(CliNames, VerbatimDeviceAndSlashedPathsKeepTheirFormAndTheLogKeepsInputOrder) {
+    Folder folder("", "Z:\\tmp"); // "/tmp" is that folder for Windows and for Wine alike
+    const std::string dir = WindowDriver::WindowsPath(folder.dir.Path());
+    const Bytes expected = folder.Image("box.img", TestImages::BareImage(true));
+    folder.Image("full.img", TestImages::FullImage(false));
+    TestImages::WriteFile(folder.dir / "bad.img", Bytes(5));
+    std::string slashed = dir.substr(2) + "/full.img";
+    std::replace(slashed.begin(), slashed.end(), '\\', '/');
+
+    const WindowsCli::Result run = WindowsCli::Run("convert -b \\\\?\\" + dir + " \\\\?\\" + dir +
+                                                       "\\box.img bad.img \\\\.\\" + dir +
+                                                       "\\full.img " + slashed + " > log.txt 2>&1",
+                                                   {folder.dir.Path(), true});
+    EXPECT_EQ(run.exitCode, 1u);
+    const Bytes logged = TestImages::ReadFile(folder.dir / "log.txt");
+    const std::vector<std::string> log = Lines(std::string(logged.begin(), logged.end()));
+    ASSERT_EQ(log.size(), 4u);
+    EXPECT_NE(log[0].find(": \\\\?\\" + dir + "\\box(2xImage).img"), std::string::npos) << log[0];
+    EXPECT_EQ(log[1].rfind("keldarin-cli: bad.img: wrong length", 0), 0u) << log[1];
+    EXPECT_NE(log[2].find(": \\\\.\\" + dir + "\\full(1xImage).img"), std::string::npos) << log[2];
+    EXPECT_NE(log[3].find(slashed + ": refusing to write"), std::string::npos) << log[3];
+    EXPECT_EQ(TestImages::ReadFile(folder.dir / "box(2xImage).img"), expected);
+}
+
+// "/?" asks for help as with Windows' own tools; a quote inside an argument is cmd.exe's
+// trailing-backslash trap, refused with its fix before anything is converted.
+TEST(CliNames, SlashQuestionMarkShowsHelpAndTheQuoteTrapIsRefusedWithItsFix) {
+    Folder folder;
+    const WindowsCli::Result help = WindowsCli::Run("/?"),
+                             convertHelp = WindowsCli::Run("convert /?");
+    EXPECT_EQ(help.exitCode, 0u);
+    EXPECT_NE(help.out.find("certutil -hashfile"), std::string::npos) << help.out;
+    EXPECT_NE(convertHelp.out.find("Usage: keldarin-cli convert"), std::string::npos);
+
+    const WindowsCli::Result trap = WindowsCli::Run(
+        "convert -b \"" + WindowDriver::WindowsPath(folder.dir.Path()) + "\\\" box.img",
+        {folder.dir.Path(), true});
+    EXPECT_EQ(trap.exitCode, 2u);
+    EXPECT_NE(trap.err.find("\" box.img: a quote is part of this argument"), std::string::npos)
+        << trap.err;
+}
+
+// Ctrl+C in the middle of a batch, on the tool's own console: the run's temporaries go with it.
+TEST(CliNames, CtrlCLeavesNoTemporaryBehind) {
+    Folder folder;
+    fs::create_directory(folder.dir / "out");
+    for (int i = 0; i < 40; ++i)
+        folder.Image(std::to_string(i) + ".img", TestImages::BareImage(true, i));
+    std::wstring line =
+        L"\"" + fs::path(KELDARIN_CLI_EXE).wstring() + L"\" convert -q -o out *.img";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE,
+                               nullptr, folder.dir.Path().c_str(), &startup, &process));
+    const auto temporaries = [&] {
+        WIN32_FIND_DATAW found;
+        const HANDLE search = FindFirstFileW((folder.dir / "out" / ".kdn*").c_str(), &found);
+        return search != INVALID_HANDLE_VALUE && FindClose(search);
+    };
+    while (!temporaries() && WaitForSingleObject(process.hProcess, 1) == WAIT_TIMEOUT) {
+    }
+    // The event goes to every process on the console: the test joins it, and ignores it.
+    FreeConsole();
+    EXPECT_TRUE(AttachConsole(process.dwProcessId));
+    SetConsoleCtrlHandler(nullptr, TRUE);
+    EXPECT_TRUE(GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0));
+    EXPECT_EQ(WaitForSingleObject(process.hProcess, 30000), WAIT_OBJECT_0);
+    DWORD code = 0;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    EXPECT_NE(code, 0u);
+    EXPECT_FALSE(temporaries());
 }

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 using TestImages::Bytes;
 
 namespace {
@@ -72,4 +74,21 @@ TEST(CliParity, DevicesAsTheListingAreWrittenToOrRefusedBeforeAnyConversion) {
         WindowsCli::Run("convert --checksum-file CON box.img", {dir.Path(), false, true});
     EXPECT_EQ(con.exitCode, 2u) << con.err;
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 2);
+}
+
+// Attributes do not tell a read-only medium: the dry run asks the folder for a new file, as the
+// run does, and fails in the same words.
+TEST(CliParity, DryRunIntoAFolderThatTakesNoNewFileFailsAsTheRunDoes) {
+    const char* mounts = std::getenv("KELDARIN_E2E_MOUNTS");
+    if (!mounts)
+        GTEST_SKIP() << "KELDARIN_E2E_MOUNTS is not set: mounting the folders needs root";
+    const std::string image = Quoted(std::filesystem::path(mounts) / "ro" / "box.img");
+    TestImages::TempDir bootLoaders;
+    TestImages::WriteFile(bootLoaders / "2x.bin", TestImages::BootLoader(Variant::k2x, 7));
+    const std::string options = " -q -b" + Quoted(bootLoaders.Path()) + image;
+    const WindowsCli::Result dry = WindowsCli::Run("convert -n" + options);
+    const WindowsCli::Result real = WindowsCli::Run("convert" + options);
+    EXPECT_EQ(dry.exitCode, 1u);
+    EXPECT_NE(dry.err.find("cannot create"), std::string::npos) << dry.err;
+    EXPECT_EQ(dry.err, real.err);
 }

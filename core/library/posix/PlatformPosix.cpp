@@ -29,6 +29,14 @@ std::string FolderOf(const std::string& path) {
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
+bool IsVerbatim(const std::string&) {
+    return false;
+}
+
+std::string Unprefixed(const std::string& path) {
+    return path;
+}
+
 std::string Join(const std::string& folder, const std::string& name) {
     if (folder.empty() || folder.back() == '/')
         return folder + name;

@@ -9,6 +9,8 @@ using Win32Io::Fail;
 
 namespace {
 constexpr int kTemporaryNameAttempts = 100;
+// A verbatim path is not held to MAX_PATH, only to what the system's own strings can hold.
+constexpr std::size_t kMaxVerbatimPath = 32767;
 
 // The system measures a path in UTF-16 units, not in the bytes of its code page: a UTF-8 name
 // beyond ASCII takes two to four bytes for one or two units.
@@ -16,9 +18,10 @@ std::size_t PathUnits(const std::string& path) {
     const std::optional<std::wstring> wide = CodePage::Widen(path);
     return wide ? wide->size() : path.size();
 }
-} // namespace
 
-void DurableReplace::Check(const std::string& target) {
+// Every check the system lets a program make without writing: the target is no folder and no
+// read-only file, its folder exists and the names fit.
+void CheckTarget(const std::string& target) {
     const DWORD attributes = ::GetFileAttributesA(target.c_str());
     // A read-only file is one its owner wants kept; not every system's rename honours that.
     if (attributes != INVALID_FILE_ATTRIBUTES &&
@@ -34,30 +37,53 @@ void DurableReplace::Check(const std::string& target) {
         Fail(Action::Create, target, folderError);
     if (!(folderAttributes & FILE_ATTRIBUTE_DIRECTORY))
         Fail(Action::Create, target, ERROR_DIRECTORY);
-    if (PathUnits(folder) + TemporaryNameLength() >= MAX_PATH || PathUnits(target) >= MAX_PATH)
+    const std::size_t limit = Platform::IsVerbatim(target) ? kMaxVerbatimPath : MAX_PATH;
+    if (PathUnits(folder) + DurableReplace::TemporaryNameLength() >= limit ||
+        PathUnits(target) >= limit)
         Fail(Action::Create, target, ERROR_FILENAME_EXCED_RANGE);
+}
+
+// A new temporary in the target's folder, never shared while it is written: a sweeping run
+// cannot delete it, nobody can change it. Until it gets its name the system removes it should
+// the process end, on Ctrl+C, a closed console or a kill, as an unnamed file on Linux.
+HANDLE CreateTemporary(const std::string& folder, const std::string& target,
+                       std::string& temporary) {
+    for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
+        temporary = folder + DurableReplace::NewTemporaryName();
+        const HANDLE created =
+            ::CreateFileA(temporary.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
+                          CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (created != INVALID_HANDLE_VALUE) {
+            Win32Io::RemoveOnClose(created, true);
+            return created;
+        }
+        if (::GetLastError() != ERROR_FILE_EXISTS)
+            Fail(Action::Create, target);
+    }
+    Fail(Action::Create, target, ERROR_FILE_EXISTS);
+}
+
+} // namespace
+
+void DurableReplace::Check(const std::string& target) {
+    CheckTarget(target);
+    // Whether the folder really takes a new file, asked the way a write asks: attributes do not
+    // tell a folder that its permissions, a read-only medium or a share close to new files.
+    std::string temporary;
+    Win32Io::Handle probe(CreateTemporary(Platform::FolderOf(target), target, temporary));
+    probe.Close();
+    ::DeleteFileA(temporary.c_str()); // where the file system would not remove it on close
 }
 
 PendingReplace DurableReplace::Begin(const std::string& target, const unsigned char* bytes,
                                      std::size_t size, const Options& options) {
-    Check(target);
+    CheckTarget(target);
     const std::string folder = Platform::FolderOf(target);
     if (options.sweepFolder)
         RemoveStaleTemporaries(folder);
 
-    // Never shared while it is written: a sweeping run cannot delete it, nobody can change it.
     std::string temporary;
-    HANDLE created = INVALID_HANDLE_VALUE;
-    for (int attempt = 0; created == INVALID_HANDLE_VALUE && attempt < kTemporaryNameAttempts;
-         ++attempt) {
-        temporary = folder + NewTemporaryName();
-        created = ::CreateFileA(temporary.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (created == INVALID_HANDLE_VALUE && ::GetLastError() != ERROR_FILE_EXISTS)
-            Fail(Action::Create, target);
-    }
-    if (created == INVALID_HANDLE_VALUE)
-        Fail(Action::Create, target, ERROR_FILE_EXISTS);
+    const HANDLE created = CreateTemporary(folder, target, temporary);
     // From here on the pending replace removes the temporary should anything fail.
     PendingReplace pending(reinterpret_cast<std::intptr_t>(created), target, temporary);
     try {
@@ -93,7 +119,7 @@ void DurableReplace::WriteTail(std::intptr_t handle, const Options::Tail& tail,
 }
 
 void DurableReplace::RemovePendingTemporary() noexcept {
-    // A killed Windows program leaves its temporary closed, so the next write removes it.
+    // Nothing to do: the system removes every temporary without its name as the process ends.
 }
 
 void DurableReplace::RemoveStaleTemporaries(const std::string& folder) {

@@ -33,7 +33,11 @@ void PendingReplace::SyncFolderOf(const std::string&) {
 void PendingReplace::FinishNamed() {
     try {
         Win32Io::Handle file(AsHandle(std::exchange(m_handle, Win32Io::NoHandle())));
-        if (!::FlushFileBuffers(file.Get()) || !file.Close())
+        if (!::FlushFileBuffers(file.Get()))
+            Fail(Action::Write, m_target);
+        // From here to the move a kill leaves the temporary, for the next write to sweep.
+        Win32Io::RemoveOnClose(file.Get(), false);
+        if (!file.Close())
             Fail(Action::Write, m_target);
         if (!::MoveFileExA(m_named.c_str(), m_target.c_str(),
                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))

@@ -50,6 +50,18 @@ std::string Join(const std::string& folder, const std::string& name) {
     return folder + '\\' + name;
 }
 
+bool IsVerbatim(const std::string& path) {
+    // "\\?\C:\...", "\\?\UNC\server\share\..." and the device form "\\.\C:\...".
+    return path.rfind("\\\\?\\", 0) == 0 || path.rfind("\\\\.\\", 0) == 0;
+}
+
+std::string Unprefixed(const std::string& path) {
+    if (!IsVerbatim(path))
+        return path;
+    constexpr char kUnc[] = "\\\\?\\UNC\\";
+    return path.rfind(kUnc, 0) == 0 ? "\\" + path.substr(sizeof kUnc - 2) : path.substr(4);
+}
+
 std::filesystem::path PathOf(const std::string& name) {
     const std::optional<std::wstring> wide = CodePage::Widen(name);
     if (!wide)

@@ -41,6 +41,11 @@ void WriteAll(HANDLE file, const unsigned char* bytes, std::size_t size,
     }
 }
 
+void RemoveOnClose(HANDLE file, bool remove) {
+    FILE_DISPOSITION_INFO disposition = {static_cast<BOOLEAN>(remove)};
+    ::SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition);
+}
+
 std::uint64_t Combine(DWORD high, DWORD low) {
     return static_cast<std::uint64_t>(high) << 32 | low;
 }

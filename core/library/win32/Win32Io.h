@@ -54,6 +54,10 @@ std::size_t ReadAllAt(HANDLE handle, std::uint64_t offset, unsigned char* buffer
 // At the file's current position.
 void WriteAll(HANDLE file, const unsigned char* bytes, std::size_t size, const std::string& target);
 
+// Whether the system removes the file when its last handle closes, however the process ends; the
+// handle needs DELETE access. A file system without this keeps the file.
+void RemoveOnClose(HANDLE file, bool remove);
+
 std::uint64_t Combine(DWORD high, DWORD low);
 Platform::FileIdentity IdentityIn(const BY_HANDLE_FILE_INFORMATION& info);
 
