@@ -129,9 +129,7 @@ TEST(Guide, EveryCommandPromptExampleDoesWhatTheGuideShows) {
     for (const Example& example : examples) {
         const WindowsCli::Result run =
             WindowsCli::Run(example.command, {fs::u8path(example.folder), true, ""});
-        std::vector<std::string> lines = WindowsCli::Lines(run.out);
-        for (const std::string& line : WindowsCli::Lines(run.err))
-            lines.push_back(line);
+        const std::vector<std::string> lines = WindowsCli::Lines(run.out + run.err);
         const std::string said = example.folder + ">" + example.command + "\n" + run.out + run.err;
         EXPECT_EQ(run.exitCode, example.status) << said;
         EXPECT_TRUE(Matches(example.shown, 0, lines, 0)) << said;
