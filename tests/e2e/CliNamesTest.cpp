@@ -12,6 +12,7 @@
 
 namespace fs = std::filesystem;
 using TestImages::Bytes;
+using WindowsCli::Lines;
 
 namespace {
 
@@ -23,15 +24,6 @@ const std::string kCyrillic =
 
 fs::path In(const fs::path& folder, const std::string& name) {
     return folder / fs::u8path(name);
-}
-
-// Lines without their line ends.
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::size_t from = 0;
-    for (std::size_t end; (end = text.find('\n', from)) != std::string::npos; from = end + 1)
-        lines.push_back(text.substr(from, end - from - (end > from && text[end - 1] == '\r')));
-    return lines;
 }
 
 // A folder of images, with the boot-loader files in it or in a folder of their own.

@@ -31,7 +31,8 @@ std::string Text(const TestImages::Bytes& bytes) {
 } // namespace
 
 Result Run(const std::string& arguments, const Where& where) {
-    const std::string program = "\"" + WindowDriver::WindowsPath(where.program) + "\" ";
+    const std::string program =
+        where.program.empty() ? "" : "\"" + WindowDriver::WindowsPath(where.program) + "\" ";
     // cmd.exe /s /c takes off the outer quotes and runs the rest as typed.
     const std::string line = program + arguments;
     std::wstring commandLine = Wide(where.throughCmd ? "cmd /s /c \"" + line + "\"" : line);
@@ -61,6 +62,14 @@ Result Run(const std::string& arguments, const Where& where) {
     result.out = Text(TestImages::ReadFile(streams / "out"));
     result.err = Text(TestImages::ReadFile(streams / "err"));
     return result;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t from = 0;
+    for (std::size_t end; (end = text.find('\n', from)) != std::string::npos; from = end + 1)
+        lines.push_back(text.substr(from, end - from - (end > from && text[end - 1] == '\r')));
+    return lines;
 }
 
 std::string Quoted(const std::filesystem::path& path) {
