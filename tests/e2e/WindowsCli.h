@@ -18,9 +18,9 @@ struct Result {
 };
 
 struct Where {
-    std::filesystem::path folder; // the current folder; the test program's own when empty
-    bool throughCmd = false;      // typed into cmd.exe /c, as a user would
-    bool detached = false;        // without any console, as started by a service
+    std::filesystem::path folder;           // the current folder; the test program's own when empty
+    bool throughCmd = false;                // typed into cmd.exe /c, as a user would
+    bool detached = false;                  // without any console, as started by a service
     std::string program = KELDARIN_CLI_EXE; // empty: arguments are the whole command
 };
 
