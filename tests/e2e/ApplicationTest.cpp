@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <vector>
+
 namespace {
 
 constexpr int kPath = 1000;
@@ -13,26 +16,20 @@ constexpr int kBrowse = 1005;
 
 } // namespace
 
-TEST(Application, CloseBoxEndsTheProcessWithNoWindowLeft) {
-    KeldarinProcess keldarin;
-    PostMessageA(keldarin.Main(), WM_SYSCOMMAND, SC_CLOSE, 0);
-    EXPECT_TRUE(keldarin.EndedWithoutWindows());
-}
-
-TEST(Application, EscapeEndsTheProcessWithNoWindowLeft) {
-    KeldarinProcess keldarin;
-    const HWND focus = keldarin.Focus();
-    ASSERT_EQ(GetDlgCtrlID(focus), kPath);
-    KeldarinProcess::PressKey(focus, VK_ESCAPE);
-    EXPECT_TRUE(keldarin.EndedWithoutWindows());
-}
-
-TEST(Application, ReturnInThePathBoxEndsTheProcessWithNoWindowLeft) {
-    KeldarinProcess keldarin;
-    const HWND focus = keldarin.Focus();
-    ASSERT_EQ(GetDlgCtrlID(focus), kPath);
-    KeldarinProcess::PressKey(focus, VK_RETURN);
-    EXPECT_TRUE(keldarin.EndedWithoutWindows());
+TEST(Application, CloseBoxEscapeAndReturnInThePathBoxEachEndTheProcessWithNoWindowLeft) {
+    const std::vector<std::pair<const char*, std::function<void(HWND main, HWND focus)>>> ways = {
+        {"close box", [](HWND main, HWND) { PostMessageA(main, WM_SYSCOMMAND, SC_CLOSE, 0); }},
+        {"Escape", [](HWND, HWND focus) { KeldarinProcess::PressKey(focus, VK_ESCAPE); }},
+        {"Return", [](HWND, HWND focus) { KeldarinProcess::PressKey(focus, VK_RETURN); }},
+    };
+    for (const auto& [name, end] : ways) {
+        SCOPED_TRACE(name);
+        KeldarinProcess keldarin;
+        const HWND focus = keldarin.Focus();
+        ASSERT_EQ(GetDlgCtrlID(focus), kPath);
+        end(keldarin.Main(), focus);
+        EXPECT_TRUE(keldarin.EndedWithoutWindows());
+    }
 }
 
 TEST(Application, ArgumentsChangeNothingAndAConversionStillWorks) {

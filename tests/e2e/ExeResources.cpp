@@ -1,20 +1,6 @@
 #include "ExeResources.h"
 
-#include <commctrl.h>
-
 #include <stdexcept>
-
-namespace {
-
-INT_PTR CALLBACK Passive(HWND, UINT, WPARAM, LPARAM) {
-    return FALSE;
-}
-
-constexpr std::size_t kClassicStyleOffset = 0;
-// DLGTEMPLATEEX: version, signature, help id and extended style come first.
-constexpr std::size_t kExtendedStyleOffset = 12;
-
-} // namespace
 
 ExeResources::ExeResources(const std::string& program)
     : m_module(LoadLibraryExA(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE)) {
@@ -55,23 +41,4 @@ HICON ExeResources::Icon(int id, int size) const {
     const UINT flags = size ? 0 : LR_DEFAULTSIZE;
     return static_cast<HICON>(
         LoadImageA(m_module, MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, flags));
-}
-
-HWND ExeResources::CreateHiddenDialog(int id) const {
-    INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_WIN95_CLASSES};
-    InitCommonControlsEx(&classes);
-    std::vector<unsigned char> bytes = Bytes(RT_DIALOG, id);
-    const bool extended = bytes.size() > 4 && bytes[2] == 0xFF && bytes[3] == 0xFF;
-    DWORD style = 0;
-    const std::size_t at = extended ? kExtendedStyleOffset : kClassicStyleOffset;
-    memcpy(&style, bytes.data() + at, sizeof style);
-    style &= ~WS_VISIBLE;
-    memcpy(bytes.data() + at, &style, sizeof style);
-    HWND dialog = CreateDialogIndirectParamA(GetModuleHandleA(nullptr),
-                                             reinterpret_cast<LPCDLGTEMPLATEA>(bytes.data()),
-                                             nullptr, Passive, 0);
-    if (!dialog)
-        throw std::runtime_error("cannot create dialog " + std::to_string(id) + " (error " +
-                                 std::to_string(GetLastError()) + ")");
-    return dialog;
 }

@@ -20,10 +20,6 @@ public:
     // The icon as the system picks it for the given size (0: the default icon size).
     HICON Icon(int id, int size) const;
 
-    // Creates the dialog template in this process, hidden and without a dialog procedure of its
-    // own, so that its layout can be measured with the system's own mapping.
-    HWND CreateHiddenDialog(int id) const;
-
 private:
     HMODULE m_module;
 };

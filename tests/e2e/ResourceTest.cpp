@@ -1,5 +1,6 @@
 // The resources stored in Keldarin.exe, read back from the file. The expected values are spelled
-// out here on purpose, independently of the resource script.
+// out here on purpose, independently of the resource script. This is the one place the layout of
+// both dialogs is pinned: the running windows are laid out from these templates by the system.
 #include "DialogTemplate.h"
 #include "ExeResources.h"
 

@@ -123,7 +123,7 @@ TEST(Selection, PercentSignsInANameAreLoggedLiterally) {
     EXPECT_EQ(session.PathBox(), path);
 }
 
-TEST(Selection, FileHeldOpenByAnotherProgramGivesAFileErrorAndKeepsThePreviousSelection) {
+TEST(Selection, FileHeldOpenOrMissingGivesAFileErrorAndKeepsThePreviousSelection) {
     KeldarinSession session;
     const auto& folder = session.StartDir().Path();
     const Bytes image = TestImages::BareImage(true);
@@ -131,41 +131,25 @@ TEST(Selection, FileHeldOpenByAnotherProgramGivesAFileErrorAndKeepsThePreviousSe
     const std::string held = Place(folder, "held.img", TestImages::FullImage(false));
     ASSERT_TRUE(session.Choose(box).finished);
     const std::string log = session.Log();
+    const WindowDriver::HeldFile holder(held);
 
-    {
-        WindowDriver::HeldFile holder(held);
-        const auto outcome = session.Choose(held);
-        ASSERT_TRUE(outcome.box) << "no file error for a file held open without sharing";
+    // A file held open without sharing by another program, and a typed name of no file.
+    for (const std::string& bad : {held, (folder / "missing.img").string()}) {
+        SCOPED_TRACE(bad);
+        const auto outcome = session.Choose(bad);
+        ASSERT_TRUE(outcome.box) << "no file error";
         EXPECT_EQ(outcome.box->caption, "Keldarin");
         EXPECT_EQ(outcome.box->icon, WindowDriver::Icon::Exclamation);
-        EXPECT_NE(outcome.box->text.find(held), std::string::npos) << outcome.box->text;
+        EXPECT_NE(outcome.box->text.find(bad), std::string::npos) << outcome.box->text;
         EXPECT_TRUE(session.Answer(*outcome.box).finished);
+        EXPECT_EQ(session.PathBox(), box);
+        EXPECT_EQ(session.Log(), log);
     }
 
-    EXPECT_EQ(session.PathBox(), box);
-    EXPECT_EQ(session.Log(), log);
     // The previous selection, a bare 1x image, is still the one that is converted.
     ASSERT_TRUE(session.Clone().finished);
     EXPECT_EQ(TestImages::ReadFile(folder / "box(2xImage).img"),
               TestImages::ExpectedOutput(image, session.BootLoader2x()));
-}
-
-TEST(Selection, TypedNameOfAMissingFileGivesAFileErrorAndKeepsThePreviousSelection) {
-    KeldarinSession session;
-    const auto& folder = session.StartDir().Path();
-    const std::string box = Place(folder, "box.img", TestImages::BareImage(true));
-    ASSERT_TRUE(session.Choose(box).finished);
-    const std::string log = session.Log();
-    const std::string missing = (folder / "missing.img").string();
-
-    const auto outcome = session.Choose(missing);
-
-    ASSERT_TRUE(outcome.box) << "no file error for a file that does not exist";
-    EXPECT_EQ(outcome.box->icon, WindowDriver::Icon::Exclamation);
-    EXPECT_NE(outcome.box->text.find(missing), std::string::npos) << outcome.box->text;
-    EXPECT_TRUE(session.Answer(*outcome.box).finished);
-    EXPECT_EQ(session.PathBox(), box);
-    EXPECT_EQ(session.Log(), log);
 }
 
 TEST(Selection, FileWithoutExtensionIsAcceptedAndItsOutputLiesBesideIt) {

@@ -34,11 +34,8 @@ std::vector<unsigned char> HeaderWith(const char* letters, size_t at) {
 }
 } // namespace
 
-TEST(VariantSignature, TuxAtOffsetEightIsA1xImage) {
+TEST(VariantSignature, OnlyTuxAtOffsetEightIsA1xImage) {
     EXPECT_EQ(DetectVariant(HeaderWith("tux", 8).data()), Variant::k1x);
-}
-
-TEST(VariantSignature, AnythingElseIsA2xImage) {
     EXPECT_EQ(DetectVariant(HeaderWith("tux", 9).data()), Variant::k2x);
     EXPECT_EQ(DetectVariant(HeaderWith("tux", 7).data()), Variant::k2x);
     EXPECT_EQ(DetectVariant(HeaderWith("TUX", 8).data()), Variant::k2x);
@@ -46,20 +43,13 @@ TEST(VariantSignature, AnythingElseIsA2xImage) {
     EXPECT_EQ(DetectVariant(HeaderWith("", 8).data()), Variant::k2x);
 }
 
-TEST(OutputName, TagGoesBeforeTheExtensionDot) {
+// The tag goes before the last dot of the whole path, even one in a folder's name, or at its end;
+// other bytes are kept as they are.
+TEST(OutputName, TagGoesBeforeTheLastDotOfThePathOrAtItsEnd) {
     EXPECT_EQ(OutputName("C:\\img\\box.img", "(2xImage)"), "C:\\img\\box(2xImage).img");
     EXPECT_EQ(OutputName("box.tar.img", "(1xImage)"), "box.tar(1xImage).img");
-}
-
-TEST(OutputName, LastDotWinsEvenInADirectoryName) {
     EXPECT_EQ(OutputName("D:\\rel1.2\\box", "(1xImage)"), "D:\\rel1(1xImage).2\\box");
-}
-
-TEST(OutputName, PathWithoutDotGetsTheTagAppended) {
     EXPECT_EQ(OutputName("C:\\img\\box", "(2xImage)"), "C:\\img\\box(2xImage)");
-}
-
-TEST(OutputName, NonAsciiBytesArePreserved) {
     EXPECT_EQ(OutputName("C:\\M\xFCll\\b\xE4r.img", "(2xImage)"),
               "C:\\M\xFCll\\b\xE4r(2xImage).img");
 }

@@ -96,15 +96,15 @@ void ExpectMilestonesAmongPartMoves(HWND total, HWND part) {
 class ConverterMeters : public ::testing::Test {
 protected:
     void SetUp() override {
-        received.clear();
-        originalProc.clear();
-        arrived.clear();
         TestImages::WriteFile(start / "1x.bin", TestImages::BootLoader(Variant::k1x, 1));
         TestImages::WriteFile(start / "2x.bin", TestImages::BootLoader(Variant::k2x, 2));
         ASSERT_TRUE(SetCurrentDirectoryA(start.Path().string().c_str()));
     }
 
     void Run(const std::filesystem::path& image) {
+        received.clear();
+        originalProc.clear();
+        arrived.clear();
         RecordingDlg dlg;
         RunModalWithPerson(dlg, [&image](WindowDriver& driver, HWND main) {
             ChooseAndClone(driver, main, image.string());
@@ -121,18 +121,17 @@ protected:
 
 } // namespace
 
-TEST_F(ConverterMeters, BareImageMovesBothMetersThroughTheirWholeSequence) {
-    TestImages::WriteFile(images / "box.img", TestImages::BareImage(true));
-    Run(images / "box.img");
-    EXPECT_EQ(total, ExpectedTotal());
-    ExpectPartShape(part);
-    EXPECT_TRUE(std::filesystem::exists(images / "box(2xImage).img"));
-}
-
-TEST_F(ConverterMeters, FullImageMovesBothMetersThroughTheirWholeSequence) {
-    TestImages::WriteFile(images / "full.img", TestImages::FullImage(false));
-    Run(images / "full.img");
-    EXPECT_EQ(total, ExpectedTotal());
-    ExpectPartShape(part);
-    EXPECT_TRUE(std::filesystem::exists(images / "full(1xImage).img"));
+TEST_F(ConverterMeters, BareAndFullImagesMoveBothMetersThroughTheirWholeSequence) {
+    const std::pair<TestImages::Bytes, const char*> cases[] = {
+        {TestImages::BareImage(true), "box(2xImage).img"},
+        {TestImages::FullImage(false), "box(1xImage).img"},
+    };
+    for (const auto& [image, output] : cases) {
+        SCOPED_TRACE(output);
+        TestImages::WriteFile(images / "box.img", image);
+        Run(images / "box.img");
+        EXPECT_EQ(total, ExpectedTotal());
+        ExpectPartShape(part);
+        EXPECT_TRUE(std::filesystem::exists(images / output));
+    }
 }
