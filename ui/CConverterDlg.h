@@ -16,8 +16,8 @@ class Conversion;
 class File;
 
 // The main dialog. It owns all of the converter's state: the selected image, the info log and
-// the two progress meters. Selection and conversion are its two button handlers; its window
-// part (template bindings, system menu, icon) lives with the user interface.
+// the two progress meters. Selection and conversion are its two button handlers; the library
+// does their work, the dialog shows its steps.
 class CConverterDlg : public CDialog {
 public:
     enum { IDD = IDD_MAIN };
