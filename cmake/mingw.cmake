@@ -11,6 +11,7 @@ set(CMAKE_FIND_ROOT_PATH /usr/${KELDARIN_MINGW_ARCH}-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 # Without a static runtime Wine cannot find libstdc++/libwinpthread and exits with code 53.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
