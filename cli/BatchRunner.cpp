@@ -4,53 +4,31 @@
 #include "ChecksumListing.h"
 #include "ConvertJob.h"
 #include "ExitCode.h"
-#include "FileError.h"
 #include "FlushWindow.h"
+#include "ImageInfo.h"
 #include "Messages.h"
 #include "OutputPath.h"
 #include "Platform.h"
 #include "Reporter.h"
-#include "Sha256.h"
 
-#include <algorithm>
 #include <iostream>
 
 namespace {
 
-// Which boot-loader file the area equals; the signature's own variant first, should both
-// files be the same.
-std::optional<Variant> MatchingBootLoader(const ImagePartReader::Buffer& part, Variant signature,
-                                          BootLoaderStore& bootLoaders) {
-    for (Variant variant : {signature, TargetOf(signature)}) {
-        const std::vector<unsigned char>* bootLoader = bootLoaders.IfUsable(variant);
-        if (bootLoader && std::equal(bootLoader->begin(), bootLoader->end(), part.begin()))
-            return variant;
-    }
-    return std::nullopt;
-}
-
 InputResult Inspect(const std::string& input, const Options& options, BootLoaderStore& bootLoaders,
-                    ImagePartReader::Buffer& part) {
+                    ImagePartReader::Buffer& buffer) {
     return ResultOf(input, [&](InputResult& result) {
-        result.facts = ImagePartReader::Inspect(input);
-        if (result.facts->kind == ImageLayout::ImageKind::Rejected) {
-            result.error = FileError::WrongLength(input, result.facts->length).what();
-            return;
-        }
-        ImagePartReader::Load(input, part, result.facts, result.facts->length);
-        result.output = Platform::NameOf(
-            OutputPathFor(input, TargetOf(result.facts->variant), options.outputDir));
-        result.bootLoaderMatch = MatchingBootLoader(part, result.facts->variant, bootLoaders);
+        const ImageInfo info(input, options.checksum || options.json, buffer, result.facts);
+        result.output = OutputPathFor(input, info.GetConversion(), options.outputDir);
+        result.bootLoaderMatch =
+            info.MatchingBootLoader([&](Variant variant) { return bootLoaders.IfUsable(variant); });
         result.bootLoaderCompared = true;
         // An unreadable file matches nothing, as a missing one does, but not without a word.
         for (Variant variant : {Variant::k1x, Variant::k2x})
             if (const std::optional<std::string> problem = bootLoaders.TakeProblem(variant))
                 result.warnings.push_back(Messages::Warning(
                     bootLoaders.PathOf(variant), Messages::BootLoaderNotCompared(*problem)));
-        // The image part as the file holds it: a full image's lacks the byte a conversion adds.
-        if (options.checksum || options.json)
-            result.sha256 =
-                Sha256::HexOf(part.data(), ImageLayout::ImagePartBytesInFile(result.facts->kind));
+        result.sha256 = info.ImagePartHash();
     });
 }
 

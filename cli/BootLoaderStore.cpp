@@ -12,7 +12,7 @@ std::string BootLoaderStore::PathOf(Variant variant) const {
 }
 
 const std::vector<unsigned char>& BootLoaderStore::Of(Variant variant) {
-    Entry& entry = m_entries[variant == Variant::k2x ? 1 : 0];
+    Entry& entry = m_entries[IndexOf(variant)];
     if (!entry.loaded)
         Load(variant, entry);
     if (!entry.error.empty())
@@ -31,7 +31,7 @@ const std::vector<unsigned char>* BootLoaderStore::IfUsable(Variant variant) {
 }
 
 std::optional<std::string> BootLoaderStore::TakeProblem(Variant variant) {
-    Entry& entry = m_entries[variant == Variant::k2x ? 1 : 0];
+    Entry& entry = m_entries[IndexOf(variant)];
     if (!entry.loaded || entry.error.empty() || entry.problemTaken ||
         !Platform::IdentityOf(PathOf(variant)))
         return std::nullopt;

@@ -66,7 +66,7 @@ void ConvertJob::Convert(const std::string& input, InputResult& result,
     const Conversion conversion(facts.kind, facts.variant);
     const Variant target = conversion.GetPlan().target;
     result.bootLoader = m_bootLoaders.PathOf(target);
-    result.output = Platform::NameOf(OutputPathFor(input, target, m_options.outputDir));
+    result.output = OutputPathFor(input, conversion, m_options.outputDir);
     const std::vector<unsigned char>& bootLoader = m_bootLoaders.Of(target);
 
     const std::filesystem::path output = Platform::PathOf(result.output);

@@ -1,6 +1,5 @@
 #include "OutputPath.h"
 
-#include "ImageLayout.h"
 #include "Platform.h"
 
 #include <system_error>
@@ -32,13 +31,11 @@ fs::path FullPath(const std::string& input) {
     return Resolved(absolute.parent_path()) / absolute.filename();
 }
 
-fs::path OutputPathFor(const std::string& input, Variant target,
-                       const std::optional<std::string>& outputDir) {
-    const std::string tag = InfoOf(target).outputTag;
+std::string OutputPathFor(const std::string& input, const Conversion& conversion,
+                          const std::optional<std::string>& outputDir) {
     if (!outputDir)
-        return Platform::PathOf(ImageLayout::OutputName(Platform::NameOf(FullPath(input)), tag));
-    const std::string name = Platform::NameOf(Platform::PathOf(input).filename());
-    return ResolvedFolder(*outputDir) / Platform::PathOf(ImageLayout::OutputName(name, tag));
+        return conversion.OutputName(Platform::NameOf(FullPath(input)));
+    return conversion.OutputName(input, Platform::NameOf(ResolvedFolder(*outputDir)));
 }
 
 bool SameFile(const fs::path& a, const fs::path& b) {

@@ -47,12 +47,9 @@ constexpr std::uint32_t kClockReadStride = 1024;
 
 using Texts::kStrippedImageName;
 
-// The dialog keeps the variant as its flag: 0 for a 1x image, 1 for a 2x image.
+// The dialog keeps the variant as its flag: 0 for a 1x image, 1 for a 2x image, its index.
 constexpr std::int32_t FlagOf(Variant variant) {
-    return variant == Variant::k1x ? 0 : 1;
-}
-constexpr Variant VariantOf(std::int32_t flag) {
-    return flag == 0 ? Variant::k1x : Variant::k2x;
+    return static_cast<std::int32_t>(IndexOf(variant));
 }
 
 // The library words its failures for the command line; the window reports them in the

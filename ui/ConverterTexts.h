@@ -35,7 +35,7 @@ constexpr VariantTexts kVariantTexts[] = {
     {"    2xImage (2to1)", "-> Falscher Bootloader Datei!"},
 };
 constexpr const VariantTexts& TextsFor(Variant variant) {
-    return kVariantTexts[variant == Variant::k2x ? 1 : 0];
+    return kVariantTexts[IndexOf(variant)];
 }
 
 // The window's temporary for the image part of a full image, a relative name in the start

@@ -11,7 +11,8 @@
 # Every keldarin-cli output is checked against an independent cp + dd recipe, and its peak
 # memory is taken for 8 images and for the whole batch. Then the batch at scale: 1,000 and
 # 10,000 inputs (hard links of one image), time and peak memory of a dry run on ext4 and, on the
-# XFS with reflink, of the real run, whose outputs share the input's blocks.
+# XFS with reflink, of the real run, whose outputs share the input's blocks; and the time and
+# the bytes read of info over the 1,000.
 #
 # Usage: bench/cli/bench-cli.sh [path/to/keldarin-cli] [work folder on ext4] [scale]
 # With "scale", only the part at scale runs.
@@ -152,6 +153,15 @@ bench_unshared() { # folder
     cd - >/dev/null
 }
 
+# Time and bytes read (rchar, which a shell's count takes over from each child it has waited
+# for) of info over images: it needs the signature and the boot-loader area, not whole images.
+info_cost() { # images...
+    local start bytes
+    start=$(date +%s%N)
+    bytes=$(bash -c '"$@" >/dev/null 2>&1; awk "/^rchar/ {print \$2}" /proc/$$/io' _ "$cli" info "$@")
+    echo "$((($(date +%s%N) - start) / 1000000)) ms, $bytes bytes read"
+}
+
 # Time and peak memory of one run over many inputs: the checks of each new output against the
 # earlier ones must not grow with the batch, and memory only by a name or so per input.
 bench_scale() { # folder, real run too (yes/no)
@@ -164,6 +174,7 @@ bench_scale() { # folder, real run too (yes/no)
     for n in 1000 10000; do
         local images=(img*.img)
         images=("${images[@]:0:$n}")
+        ((n != 1000)) || echo "  $n inputs, info: $(info_cost "${images[@]}")"
         rm -rf "$out" && mkdir "$out"
         echo "  $n inputs, dry run: $(/usr/bin/time -f "%e s, peak memory %M KiB" \
             "$cli" convert -n -q -o "$out" "${images[@]}" 2>&1 >/dev/null)"

@@ -4,6 +4,8 @@
 #include "ImageLayout.h"
 #include "Platform.h"
 
+#include <algorithm>
+
 namespace BootLoaderFile {
 
 std::string PathIn(const std::string& folder, Variant variant) {
@@ -33,6 +35,16 @@ Bytes Read(File& file, Variant variant) {
 Bytes Load(const std::string& path, Variant variant) {
     File file = Open(path);
     return Read(file, variant);
+}
+
+std::optional<Variant> Matching(const unsigned char* area, Variant signature,
+                                const Usable& usable) {
+    for (Variant variant : {signature, TargetOf(signature)}) {
+        const Bytes* bootLoader = usable(variant);
+        if (bootLoader && std::equal(bootLoader->begin(), bootLoader->end(), area))
+            return variant;
+    }
+    return std::nullopt;
 }
 
 } // namespace BootLoaderFile

@@ -3,6 +3,8 @@
 #include "File.h"
 #include "VariantTable.h"
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,5 +32,11 @@ File Open(const std::string& path);
 Bytes Read(File& file, Variant variant);
 // Open and Read.
 Bytes Load(const std::string& path, Variant variant);
+
+// The boot loader of a variant to compare with, or null where there is none.
+using Usable = std::function<const Bytes*(Variant variant)>;
+// Which of the boot loaders that usable gives an image's boot-loader area equals, the variant
+// of its signature first, should both be the same; nothing where none does.
+std::optional<Variant> Matching(const unsigned char* area, Variant signature, const Usable& usable);
 
 } // namespace BootLoaderFile

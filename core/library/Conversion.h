@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,8 +35,10 @@ public:
     Conversion(ImageLayout::ImageKind kind, Variant variant);
 
     const Plan& GetPlan() const { return m_plan; }
-    // path with the target's tag before its last '.'.
-    std::string OutputName(const std::string& path) const;
+    // Where the output of the image at path goes: beside it, path with the target's tag before
+    // its last '.'; in folder, where one is given, path's file name so tagged.
+    std::string OutputName(const std::string& path,
+                           const std::optional<std::string>& folder = std::nullopt) const;
 
     // Called with each byte's index once it has been copied.
     using ByteCopied = std::function<void(std::uint32_t index)>;
@@ -44,11 +47,13 @@ public:
     static void OverlayBootLoader(Bytes& part, const Bytes& bootLoader,
                                   const ByteCopied& onByte = {});
 
-    // The output from an image part converted in memory. Throws FileError.
+    // The output from an image part converted in memory. Throws FileError, and std::logic_error
+    // for a part of another length than the plan's.
     PendingReplace Begin(const std::string& output, const Bytes& convertedPart,
                          const DurableReplace::Options& options) const;
     // The output from the boot loader and the input file itself, as it was at version (a
-    // change since is FileError::ChangedWhileRead). Throws FileError.
+    // change since is FileError::ChangedWhileRead). Throws FileError, and std::logic_error for
+    // a boot loader of another length than the plan's.
     PendingReplace BeginFromInput(const std::string& output, const std::string& input,
                                   const File::Version& version, const Bytes& bootLoader,
                                   DurableReplace::Options options) const;

@@ -27,7 +27,13 @@ ImageFacts ImagePartReader::Inspect(const std::string& path) {
 void ImagePartReader::Load(const std::string& path, Buffer& part, std::optional<ImageFacts>& known,
                            std::optional<std::uint64_t> expectedLength) {
     File file = File::OpenForReading(path);
-    LoadOpen(file, part, known.emplace(), expectedLength);
+    LoadOpen(file, part, known.emplace(), expectedLength, ImageLayout::kImagePartLength);
+}
+
+void ImagePartReader::LoadStart(const std::string& path, Buffer& start,
+                                std::optional<ImageFacts>& facts, std::size_t length) {
+    File file = File::OpenForReading(path);
+    LoadOpen(file, start, facts.emplace(), std::nullopt, length);
 }
 
 void ImagePartReader::LoadChosen(const std::string& path, Buffer& part, const ImageFacts& chosen) {
@@ -35,14 +41,14 @@ void ImagePartReader::LoadChosen(const std::string& path, Buffer& part, const Im
     if (!(file.CurrentVersion() == chosen.version))
         throw FileError::ChangedSinceChosen(path);
     ImageFacts facts;
-    LoadOpen(file, part, facts, chosen.length);
+    LoadOpen(file, part, facts, chosen.length, ImageLayout::kImagePartLength);
     // The same version with other bytes: written within one tick of the change time's clock.
     if (facts.variant != chosen.variant)
         throw FileError::ChangedSinceChosen(path);
 }
 
 void ImagePartReader::LoadOpen(File& file, Buffer& part, ImageFacts& facts,
-                               std::optional<std::uint64_t> expectedLength) {
+                               std::optional<std::uint64_t> expectedLength, std::size_t length) {
     const std::string& path = file.Path();
     const File::Version before = file.CurrentVersion();
     facts.length = before.length;
@@ -52,8 +58,9 @@ void ImagePartReader::LoadOpen(File& file, Buffer& part, ImageFacts& facts,
     if (facts.kind == ImageKind::Rejected)
         throw FileError::WrongLength(path, facts.length);
 
-    part.resize(ImageLayout::kImagePartLength);
-    const std::size_t inFile = ImageLayout::ImagePartBytesInFile(facts.kind);
+    part.resize(length);
+    const std::size_t inFile =
+        std::min<std::size_t>(length, ImageLayout::ImagePartBytesInFile(facts.kind));
     const std::size_t got =
         file.ReadAt(ImageLayout::ImagePartOffset(facts.kind), part.data(), inFile);
     // A file that grows while it is read is as untrustworthy as one that shrinks.

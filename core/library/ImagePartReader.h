@@ -33,6 +33,10 @@ public:
     // facts holds what was learnt before a failure: nothing if the file would not open.
     static void Load(const std::string& path, Buffer& part, std::optional<ImageFacts>& facts,
                      std::optional<std::uint64_t> expectedLength = std::nullopt);
+    // Load of no more than the image part's first length bytes (at least its header), for a
+    // look at its boot-loader area that needs no more.
+    static void LoadStart(const std::string& path, Buffer& start, std::optional<ImageFacts>& facts,
+                          std::size_t length);
     // Load of an image chosen earlier, as Inspect told it then: the same file, length and change
     // time, and still of that variant; anything else is FileError::ChangedSinceChosen, so an
     // image rewritten since is never converted under what was learnt of it before.
@@ -40,5 +44,5 @@ public:
 
 private:
     static void LoadOpen(File& file, Buffer& part, ImageFacts& facts,
-                         std::optional<std::uint64_t> expectedLength);
+                         std::optional<std::uint64_t> expectedLength, std::size_t length);
 };

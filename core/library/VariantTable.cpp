@@ -10,7 +10,7 @@ const VariantInfo kVariants[] = {
 } // namespace
 
 const VariantInfo& InfoOf(Variant variant) {
-    return kVariants[variant == Variant::k2x ? 1 : 0];
+    return kVariants[IndexOf(variant)];
 }
 
 Variant TargetOf(Variant variant) {

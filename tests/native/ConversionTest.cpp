@@ -1,10 +1,14 @@
 #include "Conversion.h"
 #include "BootLoaderFile.h"
 #include "FileError.h"
+#include "ImageInfo.h"
 #include "ImagePartReader.h"
+#include "Sha256.h"
 #include "TestImages.h"
 
 #include <gtest/gtest.h>
+
+#include <fstream>
 
 #include <sys/stat.h>
 
@@ -24,6 +28,53 @@ TEST(Conversion, PlanTakesTheOtherBootLoaderThenTheImagePartAfterItsBootLoaderAr
     EXPECT_EQ(full2x.GetPlan().imageBytes, 0x7BFFFFu);
     EXPECT_EQ(full2x.GetPlan().length, 0x7E0000u);
     EXPECT_EQ(full2x.OutputName("D:\\rel1.2\\box"), "D:\\rel1(1xImage).2\\box");
+    // In an output folder only the input's file name is tagged, whatever dots its folder has.
+    EXPECT_EQ(bare1x.OutputName("in/v1.d/box", "out"), "out/box(2xImage)");
+}
+
+// The written length is the plan's: a shorter part would make a short output, a shorter boot
+// loader be read past its end.
+TEST(Conversion, RefusesBytesOfAnotherLengthThanThePlansAndWritesNothing) {
+    TempDir dir;
+    WriteFile(dir / "in.img", BareImage(true));
+    const Conversion conversion(ImageKind::Bare, Variant::k1x);
+    EXPECT_THROW(conversion.Begin(dir / "out.img", Bytes(0x7DFFFF), {}), std::logic_error);
+    EXPECT_THROW(conversion.BeginFromInput(dir / "out.img", dir / "in.img", {}, Bytes(0x1FFFF), {}),
+                 std::logic_error);
+    EXPECT_FALSE(std::filesystem::exists(dir / "out.img"));
+}
+
+// What info needs of an image, it reads alone: the boot-loader area, the whole image part only
+// for the hash, which is of the bytes the file holds.
+TEST(ImageInfo, ReadsTheBootLoaderAreaAloneUnlessAHashIsAsked) {
+    TempDir dir;
+    const Bytes bootLoader = BootLoader(Variant::k1x, 4), input = FullImage(false);
+    WriteFile(dir / "in.img", ExpectedOutput(input, bootLoader));
+    WriteFile(dir / "full.img", input);
+    const auto bytesRead = [] { // rchar: what the process has read
+        std::ifstream io("/proc/self/io");
+        std::string key;
+        std::uint64_t value = 0;
+        io >> key >> value;
+        return value;
+    };
+    Bytes buffer;
+    std::optional<ImageFacts> facts;
+    const std::uint64_t before = bytesRead();
+    const ImageInfo info(dir / "in.img", false, buffer, facts);
+    EXPECT_LT(bytesRead() - before, 0x21000u);
+    EXPECT_EQ(facts->variant, Variant::k1x);
+    EXPECT_EQ(info.GetConversion().GetPlan().target, Variant::k2x);
+    EXPECT_EQ(info.ImagePartHash(), "");
+    const auto usable = [&](Variant variant) {
+        return variant == Variant::k1x ? &bootLoader : nullptr;
+    };
+    EXPECT_EQ(info.MatchingBootLoader(usable), Variant::k1x);
+
+    const ImageInfo hashed(dir / "full.img", true, buffer, facts);
+    EXPECT_FALSE(hashed.MatchingBootLoader(usable));
+    const Bytes inFile(input.begin() + 0x20001, input.end());
+    EXPECT_EQ(hashed.ImagePartHash(), Sha256::HexOf(inFile.data(), inFile.size()));
 }
 
 // The window converts in memory, the command line also straight from the input: one output.
