@@ -85,6 +85,7 @@ BOOL CALLBACK CheckChild(HWND window, LPARAM context) {
 
 const LPCSTR kStopIcon = IDI_HAND;
 const LPCSTR kExclamationIcon = IDI_EXCLAMATION;
+const LPCSTR kInformationIcon = IDI_ASTERISK;
 
 // A message box shows a system icon. In the box's own process its handle tells which one; from
 // another process the handle means nothing here, so the pixels on the screen are compared with
@@ -97,7 +98,7 @@ WindowDriver::Icon IdentifyIcon(HWND iconControl, HICON shown) {
     if (shown == LoadIconA(nullptr, kExclamationIcon))
         return WindowDriver::Icon::Exclamation;
     const int size = GetSystemMetrics(SM_CXICON);
-    const auto deadline = Clock::now() + std::chrono::milliseconds(2000);
+    const auto deadline = Clock::now() + WindowDriver::kDefaultTimeout;
     do {
         RECT place;
         GetWindowRect(iconControl, &place);
@@ -107,6 +108,9 @@ WindowDriver::Icon IdentifyIcon(HWND iconControl, HICON shown) {
             return WindowDriver::Icon::Stop;
         if (ScreenIcon::Shows(place, LoadIconA(nullptr, kExclamationIcon), size))
             return WindowDriver::Icon::Exclamation;
+        // Neither of those, but painted and known: no need to wait out the deadline.
+        if (ScreenIcon::Shows(place, LoadIconA(nullptr, kInformationIcon), size))
+            return WindowDriver::Icon::Other;
         std::this_thread::sleep_for(kPollInterval);
     } while (Clock::now() < deadline);
     return WindowDriver::Icon::Other;
