@@ -12,7 +12,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr WindowDriver::Milliseconds kPollInterval{20};
 // Reads must not hang the test when the program is stuck in a handler.
-constexpr UINT kReadTimeoutMs = 2000;
+constexpr UINT kReadTimeoutMs = WindowDriver::kDefaultTimeout.count();
 
 std::string ClassOf(HWND window) {
     char name[256] = {};
