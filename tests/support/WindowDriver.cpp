@@ -11,7 +11,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr WindowDriver::Milliseconds kPollInterval{20};
-// Reads must not hang the test when the program is stuck in a handler.
+// Reads must not hang the test when the program is stuck in a handler. Not SMTO_ABORTIFHUNG:
+// Wine calls a window hung after 5 s without fetching a message, which a slow machine reaches
+// while the program is merely busy.
 constexpr UINT kReadTimeoutMs = WindowDriver::kDefaultTimeout.count();
 
 std::string ClassOf(HWND window) {
@@ -28,8 +30,7 @@ std::string TitleOf(HWND window) {
 
 LRESULT Ask(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     DWORD_PTR result = 0;
-    if (!SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kReadTimeoutMs,
-                             &result))
+    if (!SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, kReadTimeoutMs, &result))
         throw WindowDriver::Timeout("window " + std::to_string(reinterpret_cast<UINT_PTR>(window)) +
                                     " did not answer message " + std::to_string(message));
     return static_cast<LRESULT>(result);
