@@ -35,7 +35,7 @@ HWND OpenSystemMenu(KeldarinProcess& keldarin) {
 
 // EndDialog hides the box at once and destroys it a moment later, when its modal loop returns.
 bool Destroyed(HWND window) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    const auto deadline = std::chrono::steady_clock::now() + WindowDriver::kDefaultTimeout;
     while (IsWindow(window)) {
         if (std::chrono::steady_clock::now() > deadline)
             return false;

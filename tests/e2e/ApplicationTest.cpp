@@ -72,7 +72,7 @@ TEST(Application, F1AsksTheApplicationForHelpAndTheDialogStaysOpen) {
     EXPECT_EQ(box.text, "F\xFCr dieses Programm gibt es keine Hilfe.");
     EXPECT_EQ(box.caption, "Keldarin");
     WindowDriver::PressOk(box.window);
-    EXPECT_EQ(GetDlgCtrlID(keldarin.Focus()), kPath);
+    EXPECT_EQ(GetDlgCtrlID(keldarin.WaitForFocus(kPath)), kPath);
     PostMessageA(keldarin.Main(), WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_TRUE(keldarin.EndedWithoutWindows());
 }

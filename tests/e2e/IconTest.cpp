@@ -17,7 +17,7 @@
 namespace {
 
 bool BecomesIconic(HWND window, bool iconic) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    const auto deadline = std::chrono::steady_clock::now() + WindowDriver::kDefaultTimeout;
     while (static_cast<bool>(IsIconic(window)) != iconic) {
         if (std::chrono::steady_clock::now() > deadline)
             return false;

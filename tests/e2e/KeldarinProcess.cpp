@@ -1,5 +1,7 @@
 #include "KeldarinProcess.h"
 
+#include <thread>
+
 namespace {
 
 constexpr WORD kNoRepeat = 1;
@@ -48,6 +50,16 @@ HWND KeldarinProcess::Focus() const {
     if (!GetGUIThreadInfo(GetWindowThreadProcessId(m_main, nullptr), &info))
         return nullptr;
     return info.hwndFocus;
+}
+
+HWND KeldarinProcess::WaitForFocus(int id) const {
+    const auto deadline = std::chrono::steady_clock::now() + WindowDriver::kDefaultTimeout;
+    HWND focus = Focus();
+    while (GetDlgCtrlID(focus) != id && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        focus = Focus();
+    }
+    return focus;
 }
 
 HWND KeldarinProcess::WaitForOwnedDialog(const std::string& title) const {

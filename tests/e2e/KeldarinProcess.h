@@ -26,6 +26,9 @@ public:
     std::vector<HWND> Controls() const;
     // The window that has the keyboard focus in the program's user-interface thread.
     HWND Focus() const;
+    // The focus once it has come to the control with this id, or wherever it is at the deadline:
+    // focus moves after a window closes, later on a slower machine.
+    HWND WaitForFocus(int id) const;
 
     // A visible dialog owned by the main window with this title.
     HWND WaitForOwnedDialog(const std::string& title) const;

@@ -1,4 +1,5 @@
 #include "ScreenIcon.h"
+#include "WindowDriver.h"
 
 #include <chrono>
 #include <thread>
@@ -83,7 +84,7 @@ bool ScreenIcon::Shows(const RECT& screenArea, HICON icon, int size) {
 }
 
 bool ScreenIcon::ShowsSoon(const RECT& screenArea, HICON icon, int size) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    const auto deadline = std::chrono::steady_clock::now() + WindowDriver::kDefaultTimeout;
     do {
         if (Shows(screenArea, icon, size))
             return true;

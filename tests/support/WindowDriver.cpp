@@ -11,8 +11,10 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr WindowDriver::Milliseconds kPollInterval{20};
-// Reads must not hang the test when the program is stuck in a handler.
-constexpr UINT kReadTimeoutMs = 2000;
+// Reads must not hang the test when the program is stuck in a handler. Not SMTO_ABORTIFHUNG:
+// Wine calls a window hung after 5 s without fetching a message, which a slow machine reaches
+// while the program is merely busy.
+constexpr UINT kReadTimeoutMs = WindowDriver::kDefaultTimeout.count();
 
 std::string ClassOf(HWND window) {
     char name[256] = {};
@@ -28,8 +30,7 @@ std::string TitleOf(HWND window) {
 
 LRESULT Ask(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     DWORD_PTR result = 0;
-    if (!SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kReadTimeoutMs,
-                             &result))
+    if (!SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, kReadTimeoutMs, &result))
         throw WindowDriver::Timeout("window " + std::to_string(reinterpret_cast<UINT_PTR>(window)) +
                                     " did not answer message " + std::to_string(message));
     return static_cast<LRESULT>(result);
@@ -85,6 +86,7 @@ BOOL CALLBACK CheckChild(HWND window, LPARAM context) {
 
 const LPCSTR kStopIcon = IDI_HAND;
 const LPCSTR kExclamationIcon = IDI_EXCLAMATION;
+const LPCSTR kInformationIcon = IDI_ASTERISK;
 
 // A message box shows a system icon. In the box's own process its handle tells which one; from
 // another process the handle means nothing here, so the pixels on the screen are compared with
@@ -97,7 +99,7 @@ WindowDriver::Icon IdentifyIcon(HWND iconControl, HICON shown) {
     if (shown == LoadIconA(nullptr, kExclamationIcon))
         return WindowDriver::Icon::Exclamation;
     const int size = GetSystemMetrics(SM_CXICON);
-    const auto deadline = Clock::now() + std::chrono::milliseconds(2000);
+    const auto deadline = Clock::now() + WindowDriver::kDefaultTimeout;
     do {
         RECT place;
         GetWindowRect(iconControl, &place);
@@ -107,6 +109,9 @@ WindowDriver::Icon IdentifyIcon(HWND iconControl, HICON shown) {
             return WindowDriver::Icon::Stop;
         if (ScreenIcon::Shows(place, LoadIconA(nullptr, kExclamationIcon), size))
             return WindowDriver::Icon::Exclamation;
+        // Neither of those, but painted and known: no need to wait out the deadline.
+        if (ScreenIcon::Shows(place, LoadIconA(nullptr, kInformationIcon), size))
+            return WindowDriver::Icon::Other;
         std::this_thread::sleep_for(kPollInterval);
     } while (Clock::now() < deadline);
     return WindowDriver::Icon::Other;

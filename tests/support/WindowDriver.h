@@ -17,7 +17,10 @@
 class WindowDriver {
 public:
     using Milliseconds = std::chrono::milliseconds;
-    static constexpr Milliseconds kDefaultTimeout{5000};
+    // Deadlines end only the waits of a failing test, so they are generous: the 32-bit tests also
+    // run in a virtual machine whose emulated CPU is five to seven times slower, more on a busy
+    // host.
+    static constexpr Milliseconds kDefaultTimeout{30000};
     // A handler that converts 8 MiB may take a while under a loaded Wine.
     static constexpr Milliseconds kHandlerTimeout{120000};
 
