@@ -40,8 +40,3 @@ fs::path OutputPathFor(const std::string& input, Variant target,
     const std::string name = Platform::NameOf(Platform::PathOf(input).filename());
     return ResolvedFolder(*outputDir) / Platform::PathOf(ImageLayout::OutputName(name, tag));
 }
-
-bool SameFile(const fs::path& a, const fs::path& b) {
-    std::error_code missing;
-    return a == b || fs::equivalent(a, b, missing);
-}
