@@ -128,7 +128,7 @@ TEST(Guide, EveryCommandPromptExampleDoesWhatTheGuideShows) {
     const GuideFolders folders;
     for (const Example& example : examples) {
         const WindowsCli::Result run =
-            WindowsCli::Run(example.command, {fs::u8path(example.folder), true, ""});
+            WindowsCli::Run(example.command, {fs::u8path(example.folder), true, false, ""});
         const std::vector<std::string> lines = WindowsCli::Lines(run.out + run.err);
         const std::string said = example.folder + ">" + example.command + "\n" + run.out + run.err;
         EXPECT_EQ(run.exitCode, example.status) << said;
