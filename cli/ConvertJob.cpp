@@ -21,7 +21,7 @@ ConvertJob::ConvertJob(const Options& options, BootLoaderStore& bootLoaders,
     for (const std::string& name : protectedNames) {
         try {
             if (!name.empty())
-                m_protected.Add(FullPath(name));
+                m_protected.Add(Platform::NameOf(FullPath(name)));
         } catch (const std::runtime_error&) {
         }
     }
@@ -35,10 +35,9 @@ ConvertJob::ConvertJob(const Options& options, BootLoaderStore& bootLoaders,
 bool ConvertJob::IsFileOfTheRun(const std::filesystem::path& path) const {
     // Called once every output has its name.
     const std::vector<std::string> outputs = m_outputs.All();
-    const auto same = [&path](const std::string& output) {
-        return SameFile(path, Platform::PathOf(output));
-    };
-    return m_protected.Contains(path) || std::any_of(outputs.begin(), outputs.end(), same);
+    const std::string name = Platform::NameOf(path);
+    const auto same = [&name](const std::string& output) { return FileSet::Same(name, output); };
+    return m_protected.Contains(name) || std::any_of(outputs.begin(), outputs.end(), same);
 }
 
 InputResult ConvertJob::Run(const std::string& input, std::optional<PendingReplace>& pending) {
@@ -97,16 +96,16 @@ void ConvertJob::Convert(const std::string& input, InputResult& result,
 
 void ConvertJob::CheckOutputIsFree(const std::filesystem::path& output) {
     const std::string name = Platform::NameOf(output);
-    if (m_protected.Contains(output))
+    if (m_protected.Contains(name))
         throw std::runtime_error(Messages::OutputIsAnInput(name));
     if (m_outputs.Contains(name))
         throw std::runtime_error(Messages::OutputWrittenEarlier(name));
     // A name that may be an earlier one to the file system is asked once that one is named.
     for (const std::string& earlier : m_outputs.AlikeTo(name)) {
         m_finishPending();
-        if (SameFile(Platform::PathOf(earlier), output))
+        if (FileSet::Same(earlier, name))
             throw std::runtime_error(Messages::OutputWrittenEarlier(name));
     }
-    if (!m_listing.empty() && SameFile(output, m_listing))
+    if (!m_listing.empty() && FileSet::Same(name, Platform::NameOf(m_listing)))
         throw std::runtime_error(Messages::OutputIsTheChecksumFile(name));
 }

@@ -37,8 +37,3 @@ std::string OutputPathFor(const std::string& input, const Conversion& conversion
         return conversion.OutputName(Platform::NameOf(FullPath(input)));
     return conversion.OutputName(input, Platform::NameOf(ResolvedFolder(*outputDir)));
 }
-
-bool SameFile(const fs::path& a, const fs::path& b) {
-    std::error_code missing;
-    return a == b || fs::equivalent(a, b, missing);
-}

@@ -14,6 +14,3 @@ std::string OutputPathFor(const std::string& input, const Conversion& conversion
 // The input's full path as the window's file dialog gives it: absolute, with its folder
 // resolved, so that no "." of a relative spelling such as "./box" catches the tag.
 std::filesystem::path FullPath(const std::string& input);
-
-// The same file, by identity where both exist and by full path where not.
-bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b);

@@ -11,9 +11,9 @@
 #include "Conversion.h"
 #include "ConverterTexts.h"
 #include "FileError.h"
+#include "FileSet.h"
 #include "ImageLayout.h"
 #include "ImagePartReader.h"
-#include "Platform.h"
 
 #include <chrono>
 #include <iterator>
@@ -349,7 +349,7 @@ void CConverterDlg::WriteOutput(const Conversion& conversion, const CString& out
 }
 
 bool CConverterDlg::ChosenImageIsStrippedFile() const {
-    return Platform::IsSameFile(std::string(m_strPath), kStrippedImageName);
+    return FileSet::Same(std::string(m_strPath), kStrippedImageName);
 }
 
 void CConverterDlg::RemoveStrippedImage() const {

@@ -1,6 +1,8 @@
 #include "DurableReplace.h"
 
 #include "FileError.h"
+#include "Hex.h"
+#include "Platform.h"
 
 #include <algorithm>
 #include <cctype>
@@ -20,16 +22,6 @@ constexpr std::size_t kCopyChunk = 1u << 20;
 constexpr std::size_t kVerifyChunk = 1u << 20;
 constexpr std::size_t kPrefixLength = sizeof kPrefix - 1;
 constexpr std::size_t kSuffixLength = sizeof kSuffix - 1;
-
-std::string Hex(std::uint64_t value) {
-    static const char digits[] = "0123456789ABCDEF";
-    std::string text;
-    do {
-        text.insert(text.begin(), digits[value % 16]);
-        value /= 16;
-    } while (value);
-    return "0x" + text;
-}
 
 // What the target is meant to hold at offset at, n bytes; source is the tail's, if any.
 void ExpectedChunk(const unsigned char* bytes, const DurableReplace::Options::Tail* tail,
@@ -65,7 +57,7 @@ void VerifyChunk(const std::string& target, const unsigned char* expected,
         throw FileError::VerificationFailed(
             target, "verification failed: " + target +
                         " differs from the converted image at offset " +
-                        Hex(at + static_cast<std::size_t>(differ.first - readBack)) +
+                        OffsetHex(at + static_cast<std::size_t>(differ.first - readBack)) +
                         "; nothing was written");
     if (got != want)
         throw FileError::VerificationFailed(
@@ -75,9 +67,47 @@ void VerifyChunk(const std::string& target, const unsigned char* expected,
 
 } // namespace
 
+void DurableReplace::Check(const std::string& target) {
+    const std::string at = CheckTarget(target);
+    // Whether the folder really takes a new file, asked the way a write asks: nothing else tells
+    // a folder that its permissions, a read-only medium, a share or the system (/proc) close to
+    // new files. The probe is dropped at once, and with it the temporary.
+    CreateTemporary(Platform::FolderOf(at), at, target, nullptr);
+}
+
 void DurableReplace::Write(const std::string& target, const unsigned char* bytes, std::size_t size,
                            const Options& options) {
     Begin(target, bytes, size, options).Finish();
+}
+
+PendingReplace DurableReplace::Begin(const std::string& target, const unsigned char* bytes,
+                                     std::size_t size, const Options& options) {
+    const std::string at = CheckTarget(target);
+    const std::string folder = Platform::FolderOf(at);
+    if (options.sweepFolder)
+        RemoveStaleTemporaries(folder);
+    // From here on the pending replace removes the temporary should anything fail.
+    PendingReplace pending = CreateTemporary(folder, at, target, &options);
+    const Handle handle = pending.m_handle;
+    const Options::Tail* tail = options.tail ? &*options.tail : nullptr;
+    try {
+        WriteHead(handle, bytes, tail ? tail->from : size, target);
+        if (tail) {
+            WriteTail(handle, *tail, target);
+            SetLength(handle, size, target); // the zeros after the tail
+        }
+        if (options.verify) {
+            FlushForReadBack(handle, target);
+            CompareReadBack(target, bytes, size, tail,
+                            [&](std::uint64_t offset, unsigned char* buffer, std::size_t n) {
+                                return ReadAt(handle, offset, buffer, n, target);
+                            });
+        }
+    } catch (const FileError& error) {
+        pending.Abandon(error);
+    }
+    StartWriteOut(handle);
+    return pending;
 }
 
 void DurableReplace::CopyTailThroughMemory(File& source, const Options::Tail& tail,
@@ -113,11 +143,22 @@ bool DurableReplace::IsTemporaryName(const std::string& name) {
 
 std::string DurableReplace::NewTemporaryName() {
     static std::mt19937 random{std::random_device{}()};
-    static const char digits[] = "0123456789abcdef";
-    std::string name = kPrefix;
-    for (std::size_t i = 0; i < kDigits; ++i)
-        name += digits[random() % 16];
-    return name + kSuffix;
+    static_assert(kDigits == 2 * sizeof(std::uint32_t));
+    const std::uint32_t value = random();
+    unsigned char bytes[sizeof value];
+    for (std::size_t i = 0; i < sizeof value; ++i)
+        bytes[i] = static_cast<unsigned char>(value >> (8 * i));
+    return kPrefix + LowerHex(bytes, sizeof bytes) + kSuffix;
+}
+
+std::string DurableReplace::TakeTemporaryName(const std::string& folder, const std::string& target,
+                                              const std::function<bool(const std::string&)>& take) {
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        const std::string path = folder + NewTemporaryName();
+        if (take(path))
+            return path;
+    }
+    throw FileError::System(FileError::Action::Create, target, kNameTaken);
 }
 
 std::string DurableReplace::TemporaryGlob() {
@@ -137,4 +178,9 @@ void DurableReplace::CompareReadBack(const std::string& target, const unsigned c
         ExpectedChunk(bytes, tail, source ? &*source : nullptr, at, expected.data(), want);
         VerifyChunk(target, expected.data(), chunk.data(), want, got, at, size);
     }
+    unsigned char extra;
+    if (readBack(size, &extra, 1) != 0)
+        throw FileError::VerificationFailed(target, "verification failed: " + target +
+                                                        " reads back more bytes than written; "
+                                                        "nothing was written");
 }

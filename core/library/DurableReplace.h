@@ -68,13 +68,17 @@ public:
 
     // Whether a file name (no folder) has the pattern of this class's temporaries.
     static bool IsTemporaryName(const std::string& name);
-    // A new random name of that pattern, which has this fixed length.
-    static std::string NewTemporaryName();
     static std::size_t TemporaryNameLength();
+    // For the platform sides, the one way to a temporary's name: take creates or gives the name
+    // it is passed, a new one in folder each time, and returns false where it is taken already;
+    // after kNameAttempts the folder is taken to be full of them and FileError tells so, shown
+    // as target. Returns the name taken.
+    static std::string TakeTemporaryName(const std::string& folder, const std::string& target,
+                                         const std::function<bool(const std::string&)>& take);
 
     // For the platform sides: reads the target back through readBack (offset, buffer, count;
     // returns how many came) and compares it with the bytes meant to be there, the tail's from
-    // its source; throws FileError::VerificationFailed.
+    // its source, and nothing beyond them; throws FileError::VerificationFailed.
     using ReadBack =
         std::function<std::size_t(std::uint64_t at, unsigned char* buffer, std::size_t count)>;
     static void CompareReadBack(const std::string& target, const unsigned char* bytes,
@@ -82,17 +86,41 @@ public:
                                 const ReadBack& readBack);
 
 private:
-    // The tail into the temporary behind handle, which holds the bytes before it; one side
-    // per system.
-    static void WriteTail(std::intptr_t handle, const Options::Tail& tail,
+    static constexpr int kNameAttempts = 100;
+    // What the system calls a name that is taken (EEXIST, ERROR_FILE_EXISTS).
+    static const int kNameTaken;
+
+    // The system's side of a replace, one file per system; the order of the steps is
+    // DurableReplace.cpp's. A temporary is known by its handle: a descriptor or a HANDLE.
+    using Handle = std::intptr_t;
+    // Every check the system lets a program make before it writes anything; returns the
+    // spelling of target that the system takes.
+    static std::string CheckTarget(const std::string& target);
+    static void RemoveStaleTemporaries(const std::string& folder);
+    // A new temporary in folder, which the pending replace owns from its creation on. For a
+    // write (not a probe) it is made to take the permissions that the target at is to have.
+    static PendingReplace CreateTemporary(const std::string& folder, const std::string& at,
+                                          const std::string& target, const Options* write);
+    // The first bytes of the new temporary.
+    static void WriteHead(Handle handle, const unsigned char* bytes, std::size_t size,
                           const std::string& target);
+    // The tail after them; then the temporary is cut or stretched to size with zeros.
+    static void WriteTail(Handle handle, const Options::Tail& tail, const std::string& target);
+    static void SetLength(Handle handle, std::size_t size, const std::string& target);
+    // What is read back must be what reached the storage: a flush that fails says it did not.
+    static void FlushForReadBack(Handle handle, const std::string& target);
+    static std::size_t ReadAt(Handle handle, std::uint64_t at, unsigned char* buffer,
+                              std::size_t count, const std::string& target);
+    // Starts the bytes' way to the storage without waiting for it, where the system can.
+    static void StartWriteOut(Handle handle) noexcept;
+
     using Put = std::function<void(const unsigned char* bytes, std::size_t size)>;
     // The tail's bytes from skip on, in pieces through one small buffer, for a file system that
     // neither shares nor copies by itself; then, however the tail was taken, the source must
     // still be as it was read.
     static void CopyTailThroughMemory(File& source, const Options::Tail& tail, std::size_t skip,
                                       const Put& put);
+    static std::string NewTemporaryName();
     // The pattern as a wildcard for a folder search.
     static std::string TemporaryGlob();
-    static void RemoveStaleTemporaries(const std::string& folder);
 };

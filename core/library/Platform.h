@@ -59,10 +59,4 @@ std::optional<FileIdentity> IdentityOf(const std::string& path);
 // The file the process's standard output goes to; nothing where it has no identity (NUL).
 std::optional<FileIdentity> StandardOutputIdentity();
 
-// Whether both paths name one and the same existing file.
-inline bool IsSameFile(const std::string& a, const std::string& b) {
-    const std::optional<FileIdentity> identity = IdentityOf(a);
-    return identity && identity == IdentityOf(b);
-}
-
 } // namespace Platform

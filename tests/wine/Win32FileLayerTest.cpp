@@ -1,7 +1,7 @@
 #include "DurableReplace.h"
 #include "File.h"
 #include "FileError.h"
-#include "Platform.h"
+#include "FileSet.h"
 #include "TestImages.h"
 #include "WindowDriver.h"
 
@@ -45,19 +45,19 @@ TEST(DurableReplace, ReplacesWholeOrNotAtAllAndRemovesOnlyDeadTemporaries) {
     EXPECT_EQ(FileCount(dir.Path()), 1u);
 }
 
-TEST(Platform, SameFileIsRecognisedWhateverTheSpelling) {
+TEST(FileSet, SameFileIsRecognisedWhateverTheSpelling) {
     TempDir dir;
     fs::create_directory(dir.Path() / "sub");
     TestImages::WriteFile(dir.Path() / "a.img", Bytes{1});
     TestImages::WriteFile(dir.Path() / "b.img", Bytes{1});
     const std::string a = (dir.Path() / "a.img").string();
     const std::string roundabout = (dir.Path() / "sub" / ".." / "a.img").string();
-    EXPECT_TRUE(Platform::IsSameFile(a, roundabout));
-    EXPECT_FALSE(Platform::IsSameFile(a, (dir.Path() / "b.img").string()));
-    EXPECT_FALSE(Platform::IsSameFile(a, (dir.Path() / "missing.img").string()));
+    EXPECT_TRUE(FileSet::Same(a, roundabout));
+    EXPECT_FALSE(FileSet::Same(a, (dir.Path() / "b.img").string()));
+    EXPECT_FALSE(FileSet::Same(a, (dir.Path() / "missing.img").string()));
     // Asking must work while the file is held open without sharing.
     WindowDriver::HeldFile held(a);
-    EXPECT_TRUE(Platform::IsSameFile(a, roundabout));
+    EXPECT_TRUE(FileSet::Same(a, roundabout));
 }
 
 // A file's version follows its change time, which a program cannot set back as it can the

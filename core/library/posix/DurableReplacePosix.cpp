@@ -56,31 +56,6 @@ void CheckReplaceable(const std::string& at, const std::string& folder, const st
         Fail(Action::Replace, target, EPERM);
 }
 
-// Every check that the system lets a program make before it writes.
-void CheckTarget(const std::string& at, const std::string& target) {
-    struct stat info;
-    if (stat(at.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
-        Fail(Action::Replace, target, EISDIR);
-    const std::string folderPart = Platform::FolderOf(at);
-    const std::string folder = FolderForOpen(folderPart);
-    const std::string name = at.substr(folderPart.size());
-    if (access(folder.c_str(), F_OK) != 0 && errno == ENOENT)
-        throw FileError::FolderMissing(target, folder, ENOENT);
-    errno = 0;
-    const long nameMax = pathconf(folder.c_str(), _PC_NAME_MAX);
-    if (nameMax < 0 && errno != 0)
-        Fail(Action::Create, target);
-    if (nameMax > 0 && name.size() > static_cast<std::size_t>(nameMax))
-        Fail(Action::Create, target, ENAMETOOLONG);
-    if (access(folder.c_str(), W_OK | X_OK) != 0)
-        Fail(Action::Create, target);
-    CheckReplaceable(at, folder, target);
-}
-
-} // namespace
-
-namespace {
-
 // Opens a new temporary in the folder, locked. On Linux it has no name yet, so that no kill
 // can leave it behind; elsewhere, or where the file system cannot, it is named at once.
 Descriptor OpenTemporary(const std::string& folder, mode_t mode, const std::string& shownAs,
@@ -94,22 +69,19 @@ Descriptor OpenTemporary(const std::string& folder, mode_t mode, const std::stri
     if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL && errno != ENOENT)
         Fail(Action::Create, shownAs);
 #endif
-    for (int attempt = 0; attempt < Temporaries::kNameAttempts; ++attempt) {
-        const std::string path = folder + DurableReplace::NewTemporaryName();
-        Descriptor fd(open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode));
+    Descriptor fd;
+    named = DurableReplace::TakeTemporaryName(folder, shownAs, [&](const std::string& path) {
+        fd = Descriptor(open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode));
         if (fd.Get() < 0 && errno == EEXIST)
-            continue;
+            return false;
         if (fd.Get() < 0)
             Fail(Action::Create, shownAs);
         Temporaries::Lock(fd.Get(), shownAs);
         // A sweeping run may have taken the name between the creation and the lock.
         struct stat info;
-        if (fstat(fd.Get(), &info) == 0 && info.st_nlink == 0)
-            continue;
-        named = path;
-        return fd;
-    }
-    Fail(Action::Create, shownAs, EEXIST);
+        return !(fstat(fd.Get(), &info) == 0 && info.st_nlink == 0);
+    });
+    return fd;
 }
 
 mode_t ModeFor(const std::string& target, const std::string& permissionsFrom, bool& keepExisting) {
@@ -122,24 +94,6 @@ mode_t ModeFor(const std::string& target, const std::string& permissionsFrom, bo
     if (!permissionsFrom.empty() && stat(permissionsFrom.c_str(), &info) == 0)
         return info.st_mode & 0777;
     return 0666;
-}
-
-void Verify(int fd, const std::string& target, const unsigned char* bytes, std::size_t size,
-            const DurableReplace::Options::Tail* tail) {
-    // What is read back must be what reached the storage: a flush that fails says it did not.
-    if (fdatasync(fd) != 0)
-        Fail(Action::Write, target);
-    // Dropping the cached pages makes the read come from the storage where the system can.
-    posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
-    DurableReplace::CompareReadBack(target, bytes, size, tail,
-                                    [&](std::uint64_t at, unsigned char* buffer, std::size_t n) {
-                                        return PosixIo::ReadAllAt(fd, at, buffer, n, target);
-                                    });
-    unsigned char extra;
-    if (PosixIo::ReadAllAt(fd, size, &extra, 1, target) != 0)
-        throw FileError::VerificationFailed(target, "verification failed: " + target +
-                                                        " reads back more bytes than written; "
-                                                        "nothing was written");
 }
 
 // Lets the file system share the source's blocks: all of the tail or nothing.
@@ -186,32 +140,37 @@ std::size_t CopyTailInKernel(int fd, int source, const DurableReplace::Options::
 
 } // namespace
 
-void DurableReplace::Check(const std::string& target) {
+const int DurableReplace::kNameTaken = EEXIST;
+
+std::string DurableReplace::CheckTarget(const std::string& target) {
     const std::string at = PosixIo::Reachable(target);
-    CheckTarget(at, target);
-    // Whether the folder really takes a new file, asked the way a write asks. The temporary has
-    // no name where the file system has unnamed files, so nothing is left; elsewhere it is
-    // removed at once, as nothing else tells (a read-only share, a system folder such as /proc).
-    std::string named;
-    const Descriptor probe = OpenTemporary(Platform::FolderOf(at), 0600, target, named);
-    if (!named.empty())
-        unlink(named.c_str());
+    struct stat info;
+    if (stat(at.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
+        Fail(Action::Replace, target, EISDIR);
+    const std::string folderPart = Platform::FolderOf(at);
+    const std::string folder = FolderForOpen(folderPart);
+    const std::string name = at.substr(folderPart.size());
+    if (access(folder.c_str(), F_OK) != 0 && errno == ENOENT)
+        throw FileError::FolderMissing(target, folder, ENOENT);
+    errno = 0;
+    const long nameMax = pathconf(folder.c_str(), _PC_NAME_MAX);
+    if (nameMax < 0 && errno != 0)
+        Fail(Action::Create, target);
+    if (nameMax > 0 && name.size() > static_cast<std::size_t>(nameMax))
+        Fail(Action::Create, target, ENAMETOOLONG);
+    if (access(folder.c_str(), W_OK | X_OK) != 0)
+        Fail(Action::Create, target);
+    CheckReplaceable(at, folder, target);
+    return at;
 }
 
-PendingReplace DurableReplace::Begin(const std::string& target, const unsigned char* bytes,
-                                     std::size_t size, const Options& options) {
-    const std::string at = PosixIo::Reachable(target);
-    CheckTarget(at, target);
-    const std::string folder = Platform::FolderOf(at);
-    if (options.sweepFolder)
-        RemoveStaleTemporaries(FolderForOpen(folder));
-
+PendingReplace DurableReplace::CreateTemporary(const std::string& folder, const std::string& at,
+                                               const std::string& target, const Options* write) {
     bool keepExisting = false;
-    const mode_t mode = ModeFor(at, options.permissionsFrom, keepExisting);
+    const mode_t mode = write ? ModeFor(at, write->permissionsFrom, keepExisting) : 0600;
     std::string named;
     Descriptor opened = OpenTemporary(folder, keepExisting ? 0600 : mode, target, named);
     const int fd = opened.Get();
-    // From here on the pending replace removes the temporary should anything fail.
     PendingReplace pending(opened.Release(), target, named);
     try {
         if (!named.empty())
@@ -219,25 +178,45 @@ PendingReplace DurableReplace::Begin(const std::string& target, const unsigned c
         // A replaced file keeps its bits exactly; the umask applies only to new files.
         if (keepExisting && fchmod(fd, mode) != 0)
             Fail(Action::Create, target);
-        PosixIo::WriteAllAt(fd, bytes, options.tail ? options.tail->from : size, 0, target);
-        if (options.tail) {
-            WriteTail(fd, *options.tail, target);
-            if (ftruncate(fd, static_cast<off_t>(size)) != 0) // the zeros after the tail
-                Fail(Action::Write, target);
-        }
-        if (options.verify)
-            Verify(fd, target, bytes, size, options.tail ? &*options.tail : nullptr);
     } catch (const FileError& error) {
         pending.Abandon(error);
     }
-#ifdef SYNC_FILE_RANGE_WRITE
-    // Starts the write-out without waiting for it: Finish's flush then finds it done or under way.
-    sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
-#endif
     return pending;
 }
 
-void DurableReplace::WriteTail(std::intptr_t handle, const Options::Tail& tail,
+void DurableReplace::WriteHead(Handle handle, const unsigned char* bytes, std::size_t size,
+                               const std::string& target) {
+    PosixIo::WriteAllAt(static_cast<int>(handle), bytes, size, 0, target);
+}
+
+void DurableReplace::SetLength(Handle handle, std::size_t size, const std::string& target) {
+    if (ftruncate(static_cast<int>(handle), static_cast<off_t>(size)) != 0)
+        Fail(Action::Write, target);
+}
+
+void DurableReplace::FlushForReadBack(Handle handle, const std::string& target) {
+    const int fd = static_cast<int>(handle);
+    if (fdatasync(fd) != 0)
+        Fail(Action::Write, target);
+    // Dropping the cached pages makes the read come from the storage where the system can.
+    posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+}
+
+std::size_t DurableReplace::ReadAt(Handle handle, std::uint64_t at, unsigned char* buffer,
+                                   std::size_t count, const std::string& target) {
+    return PosixIo::ReadAllAt(static_cast<int>(handle), at, buffer, count, target);
+}
+
+void DurableReplace::StartWriteOut(Handle handle) noexcept {
+#ifdef SYNC_FILE_RANGE_WRITE
+    // Finish's flush then finds the write-out done or under way.
+    sync_file_range(static_cast<int>(handle), 0, 0, SYNC_FILE_RANGE_WRITE);
+#else
+    (void)handle;
+#endif
+}
+
+void DurableReplace::WriteTail(Handle handle, const Options::Tail& tail,
                                const std::string& target) {
     const int fd = static_cast<int>(handle);
     File source = File::OpenForReading(tail.source);
@@ -255,14 +234,13 @@ void DurableReplace::RemovePendingTemporary() noexcept {
 }
 
 void DurableReplace::RemoveStaleTemporaries(const std::string& folder) {
-    DIR* dir = opendir(folder.c_str());
+    DIR* dir = opendir(FolderForOpen(folder).c_str());
     if (!dir)
         return;
-    const std::string prefix = folder == "." ? std::string() : folder + "/";
     while (const dirent* entry = readdir(dir)) {
         if (!IsTemporaryName(entry->d_name))
             continue;
-        const std::string path = prefix + entry->d_name;
+        const std::string path = folder + entry->d_name;
         Descriptor fd(open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
         struct stat held, named;
         // A write in progress holds the lock; a killed one has released it with its process.

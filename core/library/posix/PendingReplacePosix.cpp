@@ -38,17 +38,17 @@ void PendingReplace::FinishNamed() {
     try {
         if (fsync(fd) != 0)
             Fail(Action::Write, m_target);
-        for (int attempt = 0; m_named.empty() && attempt < Temporaries::kNameAttempts; ++attempt) {
-            const std::string path = folder + DurableReplace::NewTemporaryName();
-            if (Temporaries::LinkUnnamed(fd, path)) {
-                m_named = path;
-                Temporaries::Remember(m_named);
-            } else if (errno != EEXIST) {
-                Fail(Action::Create, m_target);
-            }
+        if (m_named.empty()) {
+            m_named =
+                DurableReplace::TakeTemporaryName(folder, m_target, [&](const std::string& path) {
+                    if (Temporaries::LinkUnnamed(fd, path))
+                        return true;
+                    if (errno != EEXIST)
+                        Fail(Action::Create, m_target);
+                    return false;
+                });
+            Temporaries::Remember(m_named);
         }
-        if (m_named.empty())
-            Fail(Action::Create, m_target, EEXIST);
         // A close can still report a failed write-back (network file systems do), so it comes
         // before the name is taken: once the output has its name, it is written. A duplicate
         // keeps the lock that sweeping runs respect until then.

@@ -7,9 +7,6 @@
 
 namespace Temporaries {
 
-// A new name is tried this often before the folder is taken to be full of them.
-constexpr int kNameAttempts = 100;
-
 // Registers a named temporary for RemoveAll; Forget takes it back once it has its final name.
 void Remember(const std::string& path);
 void Forget(const std::string& path) noexcept;
