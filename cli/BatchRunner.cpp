@@ -1,102 +1,93 @@
 #include "BatchRunner.h"
 
-#include "BootLoaderStore.h"
+#include "Batch.h"
+#include "BatchProgress.h"
 #include "ChecksumListing.h"
-#include "ConvertJob.h"
 #include "ExitCode.h"
-#include "FlushWindow.h"
-#include "ImageInfo.h"
 #include "Messages.h"
-#include "OutputPath.h"
-#include "Platform.h"
 #include "Reporter.h"
 
 #include <iostream>
 
 namespace {
 
-InputResult Inspect(const std::string& input, const Options& options, BootLoaderStore& bootLoaders,
-                    ImagePartReader::Buffer& buffer) {
-    return ResultOf(input, [&](InputResult& result) {
-        const ImageInfo info(input, options.checksum || options.json, buffer, result.facts);
-        result.output = OutputPathFor(input, info.GetConversion(), options.outputDir);
-        result.bootLoaderMatch =
-            info.MatchingBootLoader([&](Variant variant) { return bootLoaders.IfUsable(variant); });
-        result.bootLoaderCompared = true;
-        // An unreadable file matches nothing, as a missing one does, but not without a word.
-        for (Variant variant : {Variant::k1x, Variant::k2x})
-            if (const std::optional<std::string> problem = bootLoaders.TakeProblem(variant))
-                result.warnings.push_back(Messages::Warning(
-                    bootLoaders.PathOf(variant), Messages::BootLoaderNotCompared(*problem)));
-        result.sha256 = info.ImagePartHash();
-    });
-}
-
 // Through std::cerr, which on Windows shows every name on a console, as the reports do.
 void ReportChecksumFileFailure(const std::string& reason) {
     std::cerr << Messages::OneLine(Messages::ChecksumFileNotWritten(reason)) << '\n';
 }
 
-// How many outputs may wait for their flush at once: each holds a handle, and a conversion needs
-// a few more of its own (the input, a boot-loader file, the temporary, the folder, the standard
-// streams), so a process that may open few files keeps fewer outputs waiting.
-std::size_t PendingWindowFor(std::size_t openFileLimit) {
-    constexpr std::size_t kHandlesOfOneConversion = 12;
-    return openFileLimit > kHandlesOfOneConversion + 1 ? openFileLimit - kHandlesOfOneConversion
-                                                       : 1;
+Batch::Settings SettingsOf(const Options& options) {
+    Batch::Settings settings;
+    settings.bootLoaderFolder = options.bootLoaderDir;
+    settings.outputFolder = options.outputDir;
+    settings.target = options.target;
+    settings.dryRun = options.dryRun;
+    settings.verify = options.verify;
+    // Every report of a hash, and the listing, need it.
+    settings.hash = options.checksum || options.json || options.checksumFile.has_value();
+    settings.checksumFile = options.checksumFile;
+    return settings;
 }
+
+std::vector<Batch::Input> InputsOf(const Options& options) {
+    std::vector<Batch::Input> inputs;
+    for (std::size_t i = 0; i < options.inputs.size(); ++i) {
+        const auto failed = options.failedInputs.find(i);
+        inputs.push_back({options.inputs[i], std::nullopt,
+                          failed == options.failedInputs.end()
+                              ? std::nullopt
+                              : std::optional<std::string>(failed->second)});
+    }
+    return inputs;
+}
+
+// The batch's progress as the reports show it; each written output goes into the listing.
+class ReportedProgress : public BatchProgress {
+public:
+    ReportedProgress(Reporter& reporter, std::optional<ChecksumListing>& listing)
+        : m_reporter(reporter), m_listing(listing) {}
+
+    void Starting(std::size_t index, const std::string& input) override {
+        m_reporter.Starting(index, input);
+    }
+    void Ended(const InputResult& result) override {
+        m_reporter.Report(result);
+        m_allOk = m_allOk && result.Ok();
+        if (result.written && m_listing)
+            m_listing->Add(result.output, result.sha256);
+    }
+    bool AllOk() const { return m_allOk; }
+
+private:
+    Reporter& m_reporter;
+    std::optional<ChecksumListing>& m_listing;
+    bool m_allOk = true;
+};
 
 } // namespace
 
 int BatchRunner::Run() {
-    BootLoaderStore bootLoaders(m_options.bootLoaderDir);
+    Batch batch(SettingsOf(m_options), InputsOf(m_options));
     Reporter reporter(m_options, m_options.inputs.size());
-    ImagePartReader::Buffer part;
     std::optional<ChecksumListing> listing;
-    bool allOk = true;
-    FlushWindow window(
-        [&](const InputResult& result) {
-            reporter.Report(result);
-            allOk = allOk && result.ok;
-            if (result.written && listing)
-                listing->Add(result.output, result.sha256);
-        },
-        PendingWindowFor(Platform::OpenFileLimit()));
-    ConvertJob job(m_options, bootLoaders, [&window] { window.Drain(); });
     // A listing that could not be written after the run would leave it unchecked: its place is
     // settled before anything is converted, in a dry run too.
     if (m_options.checksumFile) {
         try {
-            listing.emplace(*m_options.checksumFile, [&job](const std::filesystem::path& path) {
-                return job.IsFileOfTheRun(path);
+            listing.emplace(*m_options.checksumFile, [&batch](const std::filesystem::path& path) {
+                return batch.IsFileOfTheBatch(path);
             });
         } catch (const std::runtime_error& e) {
             ReportChecksumFileFailure(e.what());
             return kExitUsageError;
         }
     }
-    for (std::size_t i = 0; i < m_options.inputs.size(); ++i) {
-        const std::string& input = m_options.inputs[i];
-        std::optional<PendingReplace> pending;
-        window.MakeRoom(ImageLayout::kImagePartLength);
-        reporter.Starting(i, input);
-        const auto failed = m_options.failedInputs.find(i);
-        const auto run = [&] {
-            if (failed != m_options.failedInputs.end())
-                return FailedInput(input, failed->second);
-            return m_options.command == Options::Command::Convert
-                       ? job.Run(input, pending)
-                       : Inspect(input, m_options, bootLoaders, part);
-        };
-        InputResult result = run();
-        // The handles of the pending outputs are given back, and the input tried once more.
-        if (result.outOfHandles && window.HasPending()) {
-            window.Drain();
-            result = run();
-        }
-        window.Add(std::move(result), std::move(pending), ImageLayout::kImagePartLength);
-    }
-    window.Drain();
+    ReportedProgress progress(reporter, listing);
+    if (m_options.command == Options::Command::Convert)
+        batch.Convert(progress);
+    else
+        batch.Describe(progress);
+    bool allOk = progress.AllOk();
     // A dry run writes nothing, the listing included.
     if (listing && !m_options.dryRun) {
         try {

@@ -4,30 +4,6 @@
 
 namespace Messages {
 
-std::string BootLoaderUnusable(const std::string& reason) {
-    return "boot-loader file not usable: " + reason;
-}
-
-std::string OutputIsAnInput(const std::string& output) {
-    return "refusing to write " + output + ": it is an input or a boot-loader file of this run";
-}
-
-std::string OutputWrittenEarlier(const std::string& output) {
-    return "refusing to write " + output + ": an earlier input of this run was written there";
-}
-
-std::string EmptyName() {
-    return "an empty name names no file";
-}
-
-std::string NotEnoughMemory() {
-    return "not enough memory";
-}
-
-std::string NoCurrentFolder(const std::string& reason) {
-    return "the current folder is gone (" + reason + "); name the files by absolute paths";
-}
-
 std::string UsageError(const std::string& reason) {
     return OneLine(std::string(kProgramName) + ": " + reason) + "\nRun \"" + kProgramName +
            " --help\" for more information.";
@@ -143,19 +119,6 @@ std::string BootLoaderNotCompared(const std::string& reason) {
 
 std::string ChecksumFileNotWritten(const std::string& reason) {
     return std::string(kProgramName) + ": cannot write the checksum file: " + reason;
-}
-
-std::string OutputIsTheChecksumFile(const std::string& output) {
-    return "refusing to write " + output + ": it is the checksum file of this run";
-}
-
-std::string ChecksumFileIsAFileOfTheRun(const std::string& path) {
-    return "refusing to write " + path +
-           ": it is an input, a boot-loader file or an output of this run";
-}
-
-std::string ChecksumFileIsNoListing(const std::string& path) {
-    return "refusing to replace " + path + ": it is neither empty nor a sha256sum listing";
 }
 
 std::string FolderMissing(const std::string& name) {

@@ -10,14 +10,6 @@ namespace Messages {
 
 constexpr char kProgramName[] = "keldarin-cli";
 
-// reason names the file and what went wrong with it.
-std::string BootLoaderUnusable(const std::string& reason);
-std::string OutputIsAnInput(const std::string& output);
-std::string OutputWrittenEarlier(const std::string& output);
-std::string EmptyName();
-std::string NotEnoughMemory();
-std::string NoCurrentFolder(const std::string& reason);
-
 // A mistake in the command line, on stderr: "keldarin-cli: REASON" and where help is.
 std::string UsageError(const std::string& reason);
 std::string UnknownCommand(const std::string& word);
@@ -46,9 +38,6 @@ std::string Warning(const std::string& input, const std::string& text);
 // info: a boot-loader file that is there but could not be used, for the reason given.
 std::string BootLoaderNotCompared(const std::string& reason);
 std::string ChecksumFileNotWritten(const std::string& reason);
-std::string OutputIsTheChecksumFile(const std::string& output);
-std::string ChecksumFileIsAFileOfTheRun(const std::string& path);
-std::string ChecksumFileIsNoListing(const std::string& path);
 
 // -b and -o on Windows, in the words of the argument library's own check elsewhere.
 std::string FolderMissing(const std::string& name);

@@ -165,13 +165,15 @@ void Reporter::Report(const InputResult& result) {
     const bool rejectedInfo = m_options.command == Options::Command::Info && result.facts &&
                               result.facts->kind == ImageKind::Rejected;
     // Every failure goes to stderr, -q or not; info also answers for a rejected file on stdout.
-    if (!result.ok)
-        PutTextLine(stderr, Messages::OneLine(Messages::Failure(result.input, result.error)));
-    for (const std::string& warning : result.warnings)
-        PutTextLine(stderr, Messages::OneLine(warning));
+    if (!result.Ok())
+        PutTextLine(stderr,
+                    Messages::OneLine(Messages::Failure(result.input, result.failure->reason)));
+    for (const UncomparedBootLoader& file : result.uncompared)
+        PutTextLine(stderr, Messages::OneLine(Messages::Warning(
+                                file.path, Messages::BootLoaderNotCompared(file.reason))));
     if (m_options.json)
         WriteJson(result);
-    else if (!m_options.quiet && (result.ok || rejectedInfo))
+    else if (!m_options.quiet && (result.Ok() || rejectedInfo))
         WriteText(result);
     FlushStdout();
 }
@@ -201,7 +203,7 @@ void Reporter::WriteText(const InputResult& result) const {
     const ImageFacts& facts = *result.facts;
     std::string line = result.input + ": ";
     if (facts.kind == ImageKind::Rejected) {
-        PutTextLine(stdout, Messages::OneLine(line + "rejected: " + result.error));
+        PutTextLine(stdout, Messages::OneLine(line + "rejected: " + result.failure->reason));
         return;
     }
     line += std::to_string(facts.length) + " bytes, " + KindText(facts) + " image, ";
@@ -229,7 +231,7 @@ void Reporter::WriteJson(const InputResult& result) const {
     using nlohmann::json;
     json object;
     PutName(object, "input", result.input);
-    object["ok"] = result.ok;
+    object["ok"] = result.Ok();
     const bool convert = m_options.command == Options::Command::Convert;
     object["length"] = result.facts ? json(result.facts->length) : json();
     object["kind"] = result.facts ? json(KindText(*result.facts)) : json();
@@ -256,7 +258,9 @@ void Reporter::WriteJson(const InputResult& result) const {
     }
     object["sha256"] = result.sha256.empty() ? json() : json(result.sha256);
     object["error"] =
-        result.ok ? json() : json(Platform::Utf8Of(result.error).value_or(result.error));
+        result.Ok()
+            ? json()
+            : json(Platform::Utf8Of(result.failure->reason).value_or(result.failure->reason));
     // File names are bytes, not necessarily UTF-8: replace what is not, rather than fail.
     const std::string line =
         WithC1Escaped(object.dump(-1, ' ', false, json::error_handler_t::replace)) + "\n";

@@ -1,6 +1,6 @@
 #include "BatchRunner.h"
 #include "CommandLine.h"
-#include "DurableReplace.h"
+#include "Batch.h"
 
 #ifdef _WIN32
 #include "ConsoleOutput.h"
@@ -22,7 +22,7 @@ namespace {
 // a shell, or a script's loop, sees it killed rather than failed and stops too; Windows has no
 // such end, only the exit status a shell gives a program that a signal ended.
 extern "C" void EndOnSignal(int signal) {
-    DurableReplace::RemovePendingTemporary();
+    Batch::RemovePendingTemporaries();
 #ifdef _WIN32
     std::_Exit(128 + signal);
 #else

@@ -1,14 +1,14 @@
 #include "CConverterDlg.h"
 
 #include "AfxMessageBox.h"
-#include "BootLoaderFile.h"
+#include "Batch.h"
+#include "BatchProgress.h"
 #include "CAboutDlg.h"
 #include "CFile.h"
 #include "CFileDialog.h"
 #include "CPaintDC.h"
 #include "CWaitCursor.h"
 #include "CWinApp.h"
-#include "Conversion.h"
 #include "ConverterTexts.h"
 #include "FileError.h"
 #include "FileSet.h"
@@ -17,6 +17,7 @@
 
 #include <chrono>
 #include <iterator>
+#include <new>
 #include <optional>
 
 using namespace ImageLayout;
@@ -204,6 +205,81 @@ void CConverterDlg::OnBrowse() {
     AppendInfo({Texts::TextsFor(facts.variant).selectionLine});
 }
 
+// The clone's visible steps as the batch makes them: the meters, the wait cursor, the stripped
+// image file of a full image and the entry that tells of it.
+class CConverterDlg::CloneSteps : public BatchProgress {
+public:
+    explicit CloneSteps(CConverterDlg& dialog)
+        : m_dialog(dialog), m_full(dialog.m_chosen.kind == ImageKind::Full),
+          // A full image goes through the stripped image file, unless the user chose that very
+          // file.
+          m_throughStrippedFile(m_full && !dialog.ChosenImageIsStrippedFile()) {}
+
+    void Starting(std::size_t, const std::string&) override {
+        if (m_throughStrippedFile) {
+            m_wait.emplace();
+            return;
+        }
+        if (m_full)
+            BootLoaderRemoved();
+        m_dialog.m_progressTotal.SetPos(1);
+    }
+
+    void ImagePartLoaded(Buffer& part) override {
+        if (m_throughStrippedFile) {
+            m_dialog.StripThroughFile(part);
+            m_wait.reset();
+            BootLoaderRemoved();
+            m_dialog.m_progressTotal.SetPos(1);
+            Library([&] {
+                std::optional<ImageFacts> facts;
+                ImagePartReader::Load(kStrippedImageName, part, facts, kImagePartLength);
+            });
+        }
+        m_dialog.m_progressTotal.SetPos(2);
+    }
+
+    void BootLoaderOpened() override { m_wait.emplace(); }
+
+    void BootLoaderByteCopied(std::uint32_t i) override {
+        using Clock = std::chrono::steady_clock;
+        constexpr std::uint32_t last = kBootLoaderLength - 1;
+        if (i == 0)
+            m_dialog.m_progressPart.SetRange32(0, static_cast<int>(last));
+        const bool frameDue =
+            i % kClockReadStride == 0 && Clock::now() - m_lastMove >= kDisplayFrame;
+        if (i == 0 || i == last || frameDue) {
+            m_dialog.m_progressPart.SetPos(static_cast<int>(i));
+            m_lastMove = Clock::now();
+        }
+        // Each total position is a milestone a user reads as a step of the clone: every one is
+        // set, once, at its exact byte, whatever the part meter skipped.
+        if (m_next != std::end(kMilestones) && i + 1 == m_next->n) {
+            m_dialog.m_progressTotal.SetPos(m_next->pos);
+            ++m_next;
+        }
+    }
+
+    void Ended(const InputResult& result) override { m_result = result; }
+
+    const InputResult& Result() const { return *m_result; }
+    void EndWait() { m_wait.reset(); }
+
+private:
+    void BootLoaderRemoved() {
+        m_dialog.UpdateData(TRUE);
+        m_dialog.AppendInfo({Texts::kBootLoaderRemoved});
+    }
+
+    CConverterDlg& m_dialog;
+    const bool m_full;
+    const bool m_throughStrippedFile;
+    std::optional<CWaitCursor> m_wait;
+    std::chrono::steady_clock::time_point m_lastMove;
+    const Milestone* m_next = std::begin(kMilestones);
+    std::optional<InputResult> m_result;
+};
+
 void CConverterDlg::OnClone() {
     UpdateData(TRUE);
     m_progressTotal.SetRange32(0, kTotalMeterEnd);
@@ -217,73 +293,46 @@ void CConverterDlg::OnClone() {
     }
     RemoveStrippedImage();
 
-    const bool full = m_chosen.kind == ImageKind::Full;
-    // A full image goes through the stripped image file, unless the user chose that very file.
-    const bool throughStrippedFile = full && !ChosenImageIsStrippedFile();
-    if (full) {
-        if (throughStrippedFile)
-            StripFullImage();
-        UpdateData(TRUE);
-        AppendInfo({Texts::kBootLoaderRemoved});
+    Batch::Settings settings;
+    settings.bootLoaderFolder = ""; // by their bare names, in the start directory
+    // The meters show the boot-loader area being copied, and a full image's part goes through
+    // the stripped image file: both need the image part in memory.
+    settings.through = Batch::Through::Memory;
+    Batch batch(settings, {{std::string(m_strPath), m_chosen, std::nullopt}});
+    CloneSteps steps(*this);
+    batch.Convert(steps);
+
+    const InputResult& result = steps.Result();
+    if (const std::optional<InputFailure>& failure = result.failure) {
+        if (failure->of == InputFailure::Of::BootLoader)
+            return ReportBootLoaderFailure(*failure);
+        if (failure->of == InputFailure::Of::Memory)
+            throw std::bad_alloc();
+        if (failure->file)
+            ReportAsFileError(*failure->file);
+        throw CFileException(result.output.c_str(), CFileException::creatingTemporary,
+                             CFileException::unexpectedLength);
     }
-    m_progressTotal.SetPos(1);
-
-    Buffer image = throughStrippedFile ? LoadStrippedImage() : LoadChosenImagePart();
-    m_progressTotal.SetPos(2);
-
-    const Conversion conversion(m_chosen.kind, m_chosen.variant);
-    std::optional<File> bootLoaderFile = OpenBootLoader(conversion);
-    if (!bootLoaderFile)
-        return;
-
-    {
-        CWaitCursor wait;
-        const std::optional<Buffer> bootLoader = ReadBootLoader(conversion, *bootLoaderFile);
-        bootLoaderFile.reset();
-        if (!bootLoader)
-            return;
-
-        const CString outputName = conversion.OutputName(std::string(m_strPath)).c_str();
-        CopyBootLoader(image, *bootLoader);
-        // Success is reported only once the output is complete on disk.
-        WriteOutput(conversion, outputName, image);
-        UpdateData(TRUE);
-        AppendInfo({Texts::kCloneDone});
-    }
+    // Success is reported only once the output is complete on disk.
+    UpdateData(TRUE);
+    AppendInfo({Texts::kCloneDone});
+    steps.EndWait();
     m_progressTotal.SetPos(kTotalMeterEnd);
 
     RemoveStrippedImage();
 }
 
-std::optional<File> CConverterDlg::OpenBootLoader(const Conversion& conversion) {
-    try {
-        return BootLoaderFile::Open(BootLoaderFile::PathIn("", conversion.GetPlan().target));
-    } catch (const FileError& error) {
-        switch (error.GetCause()) {
-        case FileError::Cause::WrongLength:
-            RefuseBootLoader();
-            return std::nullopt;
-        case FileError::Cause::NotARegularFile:
-            // A folder or device of that name is there but is no file: the framework says why.
-            ReportAsFileError(error);
-        default:
-            AfxMessageBox(Texts::kBootLoaderNotOpened, MB_ICONSTOP);
-            return std::nullopt;
-        }
-    }
-}
-
-std::optional<CConverterDlg::Buffer> CConverterDlg::ReadBootLoader(const Conversion& conversion,
-                                                                   File& file) {
-    try {
-        return BootLoaderFile::Read(file, conversion.GetPlan().target);
-    } catch (const FileError& error) {
-        if (error.GetCause() != FileError::Cause::WrongVariant)
-            ReportAsFileError(error);
-        // Swapped files would write an output whose bytes are not what its name says.
-        RefuseBootLoader();
-        return std::nullopt;
-    }
+void CConverterDlg::ReportBootLoaderFailure(const InputFailure& failure) {
+    const std::optional<FileError>& error = failure.file;
+    const FileError::Cause cause = error ? error->GetCause() : FileError::Cause::System;
+    // Swapped files would write an output whose bytes are not what its name says.
+    if (cause == FileError::Cause::WrongLength || cause == FileError::Cause::WrongVariant)
+        return RefuseBootLoader();
+    // A folder or device of that name is there but is no file: the framework says why.
+    if (error &&
+        (cause != FileError::Cause::System || error->GetAction() != FileError::Action::Open))
+        ReportAsFileError(*error);
+    AfxMessageBox(Texts::kBootLoaderNotOpened, MB_ICONSTOP);
 }
 
 void CConverterDlg::RefuseBootLoader() {
@@ -291,61 +340,13 @@ void CConverterDlg::RefuseBootLoader() {
     RemoveStrippedImage();
 }
 
-void CConverterDlg::StripFullImage() {
-    CWaitCursor wait;
+void CConverterDlg::StripThroughFile(Buffer& part) {
     // Kept on purpose: the image part makes its round trip through this file in the start folder,
     // as it always has, so what appears on disk stays as users know it; memory would do as well.
-    Buffer strip;
-    Library([&] { ImagePartReader::LoadChosen(std::string(m_strPath), strip, m_chosen); });
-
     CFile stripped(kStrippedImageName, CFile::modeCreate | CFile::modeWrite);
     stripped.Seek(0, CFile::begin);
-    stripped.Write(strip.data(), static_cast<UINT>(strip.size()));
-    strip = Buffer(); // at most one image-sized buffer at a time
+    stripped.Write(part.data(), static_cast<UINT>(part.size()));
     stripped.Close();
-}
-
-CConverterDlg::Buffer CConverterDlg::LoadStrippedImage() const {
-    Buffer image;
-    std::optional<ImageFacts> facts;
-    Library([&] { ImagePartReader::Load(kStrippedImageName, image, facts, kImagePartLength); });
-    return image;
-}
-
-CConverterDlg::Buffer CConverterDlg::LoadChosenImagePart() const {
-    // The image may have been changed since it was chosen; converting it anyway would make an
-    // output from another file than the one checked. The reader refuses that.
-    Buffer image;
-    Library([&] { ImagePartReader::LoadChosen(std::string(m_strPath), image, m_chosen); });
-    return image;
-}
-
-void CConverterDlg::CopyBootLoader(Buffer& image, const Buffer& bootLoader) {
-    using Clock = std::chrono::steady_clock;
-    const auto last = static_cast<std::uint32_t>(bootLoader.size() - 1);
-    m_progressPart.SetRange32(0, static_cast<int>(last));
-    Clock::time_point lastMove;
-    const Milestone* next = std::begin(kMilestones);
-    Conversion::OverlayBootLoader(image, bootLoader, [&](std::uint32_t i) {
-        const bool frameDue = i % kClockReadStride == 0 && Clock::now() - lastMove >= kDisplayFrame;
-        if (i == 0 || i == last || frameDue) {
-            m_progressPart.SetPos(static_cast<int>(i));
-            lastMove = Clock::now();
-        }
-        // Each total position is a milestone a user reads as a step of the clone: every one is
-        // set, once, at its exact byte, whatever the part meter skipped.
-        if (next != std::end(kMilestones) && i + 1 == next->n) {
-            m_progressTotal.SetPos(next->pos);
-            ++next;
-        }
-    });
-}
-
-void CConverterDlg::WriteOutput(const Conversion& conversion, const CString& outputName,
-                                const Buffer& image) const {
-    // On the storage before it has its name: a failure or a power loss leaves neither a partial
-    // output nor a damaged earlier file of that name, and success is never reported early.
-    Library([&] { conversion.Begin(std::string(outputName), image, {}).Finish(); });
 }
 
 bool CConverterDlg::ChosenImageIsStrippedFile() const {

@@ -12,8 +12,7 @@
 #include <optional>
 #include <vector>
 
-class Conversion;
-class File;
+struct InputFailure;
 
 // The main dialog. It owns all of the converter's state: the selected image, the info log and
 // the two progress meters. Selection and conversion are its two button handlers; the library
@@ -56,23 +55,17 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
+    class CloneSteps;
     using Buffer = std::vector<unsigned char>;
 
-    // The boot-loader file of the conversion's target, open and of the right length. Nothing
-    // once the failure is shown: the error box when it will not open, the wrong-boot-loader
-    // entry when its length is wrong.
-    std::optional<File> OpenBootLoader(const Conversion& conversion);
-    // Its bytes; nothing once the wrong-boot-loader entry is shown for a file that would make
-    // an image of the other variant.
-    std::optional<Buffer> ReadBootLoader(const Conversion& conversion, File& file);
+    // Shows why the boot-loader file cannot convert the chosen image: the error box when it
+    // will not open, the wrong-boot-loader entry when it is of the wrong length or variant, the
+    // file-error box otherwise. Nothing is written.
+    void ReportBootLoaderFailure(const InputFailure& failure);
     // The entry of a boot-loader file that cannot convert the chosen image; nothing is written.
     void RefuseBootLoader();
-    void StripFullImage();
-    Buffer LoadStrippedImage() const;
-    Buffer LoadChosenImagePart() const;
-    void CopyBootLoader(Buffer& image, const Buffer& bootLoader);
-    void WriteOutput(const Conversion& conversion, const CString& outputName,
-                     const Buffer& image) const;
+    // Puts the image part through the stripped image file, as a full image always has been.
+    void StripThroughFile(Buffer& part);
     bool ChosenImageIsStrippedFile() const;
     void RemoveStrippedImage() const;
     static void RemoveQuietly(const char* path);

@@ -110,3 +110,7 @@ FileError FileError::WithLeftover(const FileError& error, const std::string& tem
     return FileError(error.m_action, error.m_path, error.m_cause, error.m_code,
                      error.m_reason + left, error.what() + left);
 }
+
+bool FileError::IsOutOfHandles() const {
+    return m_cause == Cause::System && Platform::IsOutOfHandles(m_code);
+}

@@ -52,6 +52,8 @@ public:
     Cause GetCause() const { return m_cause; }
     const std::string& Path() const { return m_path; }
     int SystemCode() const { return m_code; }
+    // Whether the system said the process, or the system, has no room for another open file.
+    bool IsOutOfHandles() const;
     // The reason alone, without the action and the path.
     const std::string& Reason() const { return m_reason; }
 

@@ -24,6 +24,17 @@ ImageFacts ImagePartReader::Inspect(const std::string& path) {
     return facts;
 }
 
+ImageFacts ImagePartReader::InspectImage(const std::string& path) {
+    const ImageFacts facts = Inspect(path);
+    RequireImage(path, facts);
+    return facts;
+}
+
+void ImagePartReader::RequireImage(const std::string& path, const ImageFacts& facts) {
+    if (facts.kind == ImageKind::Rejected)
+        throw FileError::WrongLength(path, facts.length);
+}
+
 void ImagePartReader::Load(const std::string& path, Buffer& part, std::optional<ImageFacts>& known,
                            std::optional<std::uint64_t> expectedLength) {
     File file = File::OpenForReading(path);
@@ -55,8 +66,7 @@ void ImagePartReader::LoadOpen(File& file, Buffer& part, ImageFacts& facts,
     facts.kind = ImageLayout::ClassifyLength(facts.length);
     if (expectedLength && *expectedLength != facts.length)
         throw FileError::ChangedWhileRead(path, *expectedLength, facts.length);
-    if (facts.kind == ImageKind::Rejected)
-        throw FileError::WrongLength(path, facts.length);
+    RequireImage(path, facts);
 
     part.resize(length);
     const std::size_t inFile =

@@ -26,6 +26,8 @@ public:
     // Reads no more than the signature. A file of the wrong length is no error here: its kind
     // says Rejected.
     static ImageFacts Inspect(const std::string& path);
+    // Inspect of what must be an image: a file of a rejected length is FileError::WrongLength.
+    static ImageFacts InspectImage(const std::string& path);
 
     // Fills part (resized to the image part's length) with the image part; the byte that a full
     // image cannot supply is 0x00. A file of another length than expectedLength, where one is
@@ -43,6 +45,7 @@ public:
     static void LoadChosen(const std::string& path, Buffer& part, const ImageFacts& chosen);
 
 private:
+    static void RequireImage(const std::string& path, const ImageFacts& facts);
     static void LoadOpen(File& file, Buffer& part, ImageFacts& facts,
                          std::optional<std::uint64_t> expectedLength, std::size_t length);
 };

@@ -1,9 +1,9 @@
 #include "ChecksumListing.h"
 
+#include "BatchMessages.h"
 #include "DurableReplace.h"
 #include "File.h"
-#include "Messages.h"
-#include "OutputPath.h"
+#include "Paths.h"
 #include "Platform.h"
 
 #include <algorithm>
@@ -47,10 +47,10 @@ ChecksumListing::ChecksumListing(const std::string& name, FileOfTheRun isFileOfT
     if (m_toStandardOutput)
         return;
     DurableReplace::Check(name);
-    if (m_isFileOfTheRun(FullPath(name)))
-        throw std::runtime_error(Messages::ChecksumFileIsAFileOfTheRun(name));
+    if (m_isFileOfTheRun(Paths::Full(name)))
+        throw std::runtime_error(BatchMessages::ChecksumFileIsAFileOfTheRun(name));
     if (Platform::IdentityOf(name) && !ReadsAsListing(name))
-        throw std::runtime_error(Messages::ChecksumFileIsNoListing(name));
+        throw std::runtime_error(BatchMessages::ChecksumFileIsNoListing(name));
 }
 
 void ChecksumListing::Add(const std::string& output, const std::string& sha256) {
@@ -71,8 +71,8 @@ void ChecksumListing::Write(const std::function<void(const std::string&)>& toSta
         m_device->Write(bytes, m_text.size());
     } else {
         // The outputs have their names now: none of them may have become the listing's file.
-        if (m_isFileOfTheRun(FullPath(m_name)))
-            throw std::runtime_error(Messages::ChecksumFileIsAFileOfTheRun(m_name));
+        if (m_isFileOfTheRun(Paths::Full(m_name)))
+            throw std::runtime_error(BatchMessages::ChecksumFileIsAFileOfTheRun(m_name));
         DurableReplace::Write(m_name, bytes, m_text.size(), {});
     }
 }

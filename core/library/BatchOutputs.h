@@ -4,10 +4,10 @@
 #include <unordered_map>
 #include <vector>
 
-// The outputs of a run, by name, looked up in constant time however long the batch: the same
+// The outputs of a batch, by name, looked up in constant time however long the batch: the same
 // name, and the names that a file system ignoring case could take for it. Holds each name once,
 // plus its folded key.
-class OutputNames {
+class BatchOutputs {
 public:
     void Add(const std::string& name);
     bool Contains(const std::string& name) const;

@@ -1,10 +1,10 @@
-#include "OutputNames.h"
+#include "BatchOutputs.h"
 
 #include "Platform.h"
 
 #include <cctype>
 
-std::string OutputNames::Folded(const std::string& name) {
+std::string BatchOutputs::Folded(const std::string& name) {
     // "\\?\C:\x" and "C:\x" are one file to Windows.
     std::string folded = Platform::Unprefixed(name);
     for (char& c : folded) {
@@ -14,11 +14,11 @@ std::string OutputNames::Folded(const std::string& name) {
     return folded;
 }
 
-void OutputNames::Add(const std::string& name) {
+void BatchOutputs::Add(const std::string& name) {
     m_byFolded.emplace(Folded(name), name);
 }
 
-bool OutputNames::Contains(const std::string& name) const {
+bool BatchOutputs::Contains(const std::string& name) const {
     const auto [first, last] = m_byFolded.equal_range(Folded(name));
     for (auto it = first; it != last; ++it)
         if (it->second == name)
@@ -26,7 +26,7 @@ bool OutputNames::Contains(const std::string& name) const {
     return false;
 }
 
-std::vector<std::string> OutputNames::AlikeTo(const std::string& name) const {
+std::vector<std::string> BatchOutputs::AlikeTo(const std::string& name) const {
     std::vector<std::string> alike;
     const auto [first, last] = m_byFolded.equal_range(Folded(name));
     for (auto it = first; it != last; ++it)
@@ -35,7 +35,7 @@ std::vector<std::string> OutputNames::AlikeTo(const std::string& name) const {
     return alike;
 }
 
-std::vector<std::string> OutputNames::All() const {
+std::vector<std::string> BatchOutputs::All() const {
     std::vector<std::string> names;
     names.reserve(m_byFolded.size());
     for (const auto& entry : m_byFolded)

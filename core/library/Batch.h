@@ -1,0 +1,94 @@
+#pragma once
+
+#include "BatchOutputs.h"
+#include "BootLoaderStore.h"
+#include "FileSet.h"
+#include "ImagePartReader.h"
+#include "InputResult.h"
+#include "VariantTable.h"
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+class BatchProgress;
+class Conversion;
+class PendingOutputs;
+class PendingReplace;
+
+// A batch of images, each converted (or inspected) on its own: a failed input is reported and
+// the next one still runs. One image buffer serves every input, the boot-loader files are read
+// once, and no input, boot-loader file, checksum file or earlier output of the batch is ever
+// written over. Outputs are durable before they are named (DurableReplace), and the results
+// come in input order.
+class Batch {
+public:
+    // How an output's bytes are made: from the input file, whose blocks the file system may
+    // share or copy by itself, or from its image part in memory, with the boot loader copied over
+    // it byte by byte. A hash always takes memory, so that it describes the very bytes written.
+    enum class Through { InputFile, Memory };
+
+    struct Settings {
+        // Where "1x.bin" and "2x.bin" lie; "" takes them by their bare names.
+        std::string bootLoaderFolder = ".";
+        // Without one, each output lies beside its input.
+        std::optional<std::string> outputFolder;
+        // The variant every output is in; an input already in it is skipped. Without one, each
+        // input becomes the other variant.
+        std::optional<Variant> target;
+        bool dryRun = false; // every check, short of writing
+        bool verify = false; // each output read back before it gets its name
+        bool hash = false;   // the SHA-256 of each output, or of each image part inspected
+        Through through = Through::InputFile;
+        // A file that no output may take, since the batch's listing is to go there.
+        std::optional<std::string> checksumFile;
+    };
+
+    struct Input {
+        std::string name;
+        // What the image was when it was chosen: it is converted only while it still is that.
+        std::optional<ImageFacts> chosen;
+        // Why it fails before the batch looks at it.
+        std::optional<std::string> refused;
+    };
+
+    Batch(Settings settings, std::vector<Input> inputs);
+
+    void Convert(BatchProgress& progress);
+    // Each image's facts, the output a conversion would write, which boot-loader file its
+    // boot-loader area equals and, with hash, its image part's hash.
+    void Describe(BatchProgress& progress);
+
+    // Whether path is an input, a boot-loader file or an output of this batch.
+    bool IsFileOfTheBatch(const std::filesystem::path& path) const;
+
+    // Async-signal-safe: removes the named temporaries of the outputs in progress, for a
+    // program that is about to end on a signal.
+    static void RemovePendingTemporaries() noexcept;
+
+private:
+    using Work = void (Batch::*)(const Input&, InputResult&, std::optional<PendingReplace>&,
+                                 PendingOutputs&, BatchProgress&);
+    void Run(Work work, BatchProgress& progress);
+    InputResult Attempt(Work work, const Input& input, std::optional<PendingReplace>& pending,
+                        PendingOutputs& group, BatchProgress& progress);
+    void ConvertOne(const Input& input, InputResult& result, std::optional<PendingReplace>& pending,
+                    PendingOutputs& group, BatchProgress& progress);
+    void DescribeOne(const Input& input, InputResult& result,
+                     std::optional<PendingReplace>& pending, PendingOutputs& group,
+                     BatchProgress& progress);
+    void LoadImagePart(const Input& input, InputResult& result);
+    std::string OutputOf(const std::string& input, const Conversion& conversion) const;
+    void CheckOutputIsFree(const std::string& output, PendingOutputs& group);
+
+    Settings m_settings;
+    std::vector<Input> m_inputs;
+    BootLoaderStore m_bootLoaders;
+    ImagePartReader::Buffer m_image;
+    FileSet m_protected;
+    BatchOutputs m_outputs;
+    std::unordered_set<std::string> m_sweptFolders; // of killed runs' temporaries, once each
+    std::filesystem::path m_checksumFile;
+};

@@ -1,0 +1,62 @@
+#include "BootLoaderStore.h"
+
+#include "BatchMessages.h"
+#include "BatchProgress.h"
+#include "BootLoaderFile.h"
+#include "Platform.h"
+
+#include <filesystem>
+
+std::string BootLoaderStore::FileOf(Variant variant) const {
+    return BootLoaderFile::PathIn(m_folder, variant);
+}
+
+const BootLoaderStore::Bytes* BootLoaderStore::Of(Variant variant, BatchProgress& progress) {
+    Entry& entry = m_entries[IndexOf(variant)];
+    if (!entry.loaded)
+        Load(variant, entry, progress);
+    return entry.failure ? nullptr : &entry.bytes;
+}
+
+const InputFailure& BootLoaderStore::FailureOf(Variant variant) const {
+    return *m_entries[IndexOf(variant)].failure;
+}
+
+std::optional<UncomparedBootLoader> BootLoaderStore::TakeProblem(Variant variant) {
+    Entry& entry = m_entries[IndexOf(variant)];
+    if (!entry.loaded || !entry.failure || entry.problemTaken ||
+        !Platform::IdentityOf(FileOf(variant)))
+        return std::nullopt;
+    entry.problemTaken = true;
+    return UncomparedBootLoader{FileOf(variant), entry.failure->reason};
+}
+
+void BootLoaderStore::Load(Variant variant, Entry& entry, BatchProgress& progress) const {
+    const std::string path = FileOf(variant);
+    std::error_code gone;
+    if (Platform::PathOf(path).is_relative() && std::filesystem::current_path(gone).empty()) {
+        entry.loaded = true;
+        entry.failure = InputFailure{
+            InputFailure::Of::BootLoader,
+            BatchMessages::BootLoaderUnusable(BatchMessages::NoCurrentFolder(gone.message())),
+            std::nullopt};
+        return;
+    }
+    try {
+        File file = BootLoaderFile::Open(path);
+        progress.BootLoaderOpened();
+        entry.bytes = BootLoaderFile::Read(file, variant);
+        entry.loaded = true;
+    } catch (const FileError& e) {
+        if (e.IsOutOfHandles())
+            throw;
+        entry.loaded = true;
+        // A wrong length or variant names the file and what is wrong with it already.
+        const FileError::Cause cause = e.GetCause();
+        const bool named =
+            cause == FileError::Cause::WrongLength || cause == FileError::Cause::WrongVariant;
+        entry.failure =
+            InputFailure{InputFailure::Of::BootLoader,
+                         named ? e.what() : BatchMessages::BootLoaderUnusable(e.what()), e};
+    }
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "InputResult.h"
+#include "VariantTable.h"
+
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+class BatchProgress;
+
+// The two boot-loader files of one batch. Each is read at most once, on first use; a file that
+// cannot be used fails every input that needs it with the same failure.
+class BootLoaderStore {
+public:
+    using Bytes = std::vector<unsigned char>;
+
+    explicit BootLoaderStore(std::string folder) : m_folder(std::move(folder)) {}
+
+    // The boot loader of this variant, or why its file cannot be used: missing, not a regular
+    // file, of the wrong length, or making images of the other variant. No free handle is no
+    // fault of the file: that FileError is thrown, and the file read again on the next use.
+    const Bytes* Of(Variant variant, BatchProgress& progress);
+    // Once per batch: why this variant's file, which is there, could not be used, after a use.
+    std::optional<UncomparedBootLoader> TakeProblem(Variant variant);
+    const InputFailure& FailureOf(Variant variant) const;
+    std::string FileOf(Variant variant) const;
+
+private:
+    struct Entry {
+        bool loaded = false;
+        Bytes bytes;
+        std::optional<InputFailure> failure;
+        bool problemTaken = false;
+    };
+    void Load(Variant variant, Entry& entry, BatchProgress& progress) const;
+
+    std::string m_folder;
+    std::array<Entry, 2> m_entries;
+};
