@@ -1,4 +1,5 @@
 // The batch's own rules, in-process: its outputs' names, its boot-loader files, its listing.
+#include "Batch.h"
 #include "BatchOutputs.h"
 #include "BatchProgress.h"
 #include "BootLoaderStore.h"
@@ -12,6 +13,167 @@
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
+
+using namespace TestImages;
+namespace fs = std::filesystem;
+
+namespace {
+
+// Every step a batch tells of, and each result as it came.
+struct Recorded : BatchProgress {
+    void Starting(std::size_t index, const std::string&) override {
+        steps.push_back("start " + std::to_string(index));
+    }
+    void ImagePartLoaded(std::vector<unsigned char>&) override { steps.push_back("loaded"); }
+    void BootLoaderOpened() override { steps.push_back("opened"); }
+    void BootLoaderByteCopied(std::uint32_t i) override {
+        if (i != copied++)
+            steps.push_back("out of order");
+    }
+    void Ended(const InputResult& result) override {
+        // An output is handed on only once it has its name.
+        if (result.written && !fs::exists(result.output))
+            steps.push_back("reported unnamed");
+        results.push_back(result);
+    }
+    std::vector<std::string> Reasons() const {
+        std::vector<std::string> reasons;
+        for (const InputResult& result : results)
+            reasons.push_back(result.Ok() ? "" : result.failure->reason);
+        return reasons;
+    }
+    std::vector<std::string> steps;
+    std::uint32_t copied = 0;
+    std::vector<InputResult> results;
+};
+
+// A folder with both boot-loader files, as a batch takes it.
+struct BatchFolder {
+    BatchFolder() {
+        WriteFile(dir / "1x.bin", bootLoader1x);
+        WriteFile(dir / "2x.bin", bootLoader2x);
+    }
+    Recorded Convert(const std::vector<std::string>& names, Batch::Settings settings = {}) const {
+        settings.bootLoaderFolder = dir.Path().string();
+        std::vector<Batch::Input> inputs;
+        for (const std::string& name : names)
+            inputs.push_back({(dir / name).string(), std::nullopt, std::nullopt});
+        Recorded recorded;
+        Batch(settings, inputs).Convert(recorded);
+        return recorded;
+    }
+    std::string Refused(const std::string& output, const std::string& why) const {
+        return "refusing to write " + (dir / output).string() + ": " + why;
+    }
+    TempDir dir;
+    const Bytes bootLoader1x = BootLoader(Variant::k1x, 1),
+                bootLoader2x = BootLoader(Variant::k2x, 2);
+};
+
+} // namespace
+
+// No output is written over an input, by a link or as another input of the batch, nor over an
+// earlier output or the listing; the other inputs still run.
+TEST(Batch, RefusesOutputsThatHitAnInputAnEarlierOutputOrTheChecksumFile) {
+    const BatchFolder folder;
+    const TempDir& dir = folder.dir;
+    WriteFile(dir / "box.img", BareImage(true));
+    fs::create_symlink("box.img", dir / "box(2xImage).img");
+    WriteFile(dir / "a.img", BareImage(true, 1));
+    const Bytes second = BareImage(false, 2);
+    WriteFile(dir / "a(2xImage).img", second);
+    fs::create_directories(dir / "x");
+    fs::create_directories(dir / "out");
+    WriteFile(dir / "x" / "a.img", BareImage(true, 3));
+    fs::create_hard_link(dir / "x" / "a.img", dir / "x" / "a(2xImage).img");
+    WriteFile(dir / "sums.img", BareImage(true, 4));
+
+    Batch::Settings toFolder;
+    toFolder.outputFolder = (dir / "out").string();
+    toFolder.checksumFile = (dir / "out" / "sums(2xImage).img").string();
+    const std::string input = "it is an input or a boot-loader file of this run";
+    EXPECT_EQ(folder.Convert({"box.img", "a.img", "a(2xImage).img", "x/a.img"}).Reasons(),
+              (std::vector<std::string>{folder.Refused("box(2xImage).img", input),
+                                        folder.Refused("a(2xImage).img", input), "",
+                                        folder.Refused("x/a(2xImage).img", input)}));
+    EXPECT_EQ(ReadFile(dir / "a(2xImage)(1xImage).img"),
+              ExpectedOutput(second, folder.bootLoader1x));
+    EXPECT_TRUE(fs::is_symlink(dir / "box(2xImage).img"));
+    EXPECT_EQ(ReadFile(dir / "a(2xImage).img"), second);
+
+    EXPECT_EQ(
+        folder.Convert({"a.img", "x/a.img", "sums.img"}, toFolder).Reasons(),
+        (std::vector<std::string>{
+            "",
+            folder.Refused("out/a(2xImage).img", "an earlier input of this run was written there"),
+            folder.Refused("out/sums(2xImage).img", "it is the checksum file of this run")}));
+    EXPECT_EQ(ReadFile(dir / "out" / "a(2xImage).img"),
+              ExpectedOutput(BareImage(true, 1), folder.bootLoader2x));
+    EXPECT_FALSE(fs::exists(dir / "out" / "sums(2xImage).img"));
+}
+
+// A boot-loader file that cannot be used fails each input that needs it, for the same typed
+// reason, in a dry run too, and nothing is written.
+TEST(Batch, AnUnusableBootLoaderFailsEveryInputThatNeedsItAndWritesNothing) {
+    const BatchFolder folder;
+    const TempDir& dir = folder.dir;
+    WriteFile(dir / "bare1x.img", BareImage(true));
+    WriteFile(dir / "full2x.img", FullImage(false));
+    WriteFile(dir / "other1x.img", BareImage(true, 5));
+    fs::remove(dir / "2x.bin");
+    for (const std::size_t length : {0x1FFFFu, 0x20001u}) {
+        WriteFile(dir / "1x.bin", BootLoader(Variant::k1x, 1, length));
+        for (const bool dryRun : {false, true}) {
+            Batch::Settings settings;
+            settings.dryRun = dryRun;
+            const Recorded run =
+                folder.Convert({"bare1x.img", "full2x.img", "other1x.img"}, settings);
+            const std::string missing = "boot-loader file not usable: cannot open " +
+                                        (dir / "2x.bin").string() + ": No such file or directory";
+            EXPECT_EQ(run.Reasons(), (std::vector<std::string>{
+                                         missing,
+                                         "boot-loader file " + (dir / "1x.bin").string() +
+                                             " has the wrong length: " + std::to_string(length) +
+                                             " bytes instead of 131072",
+                                         missing}));
+            for (const InputResult& result : run.results)
+                EXPECT_EQ(result.failure->of, InputFailure::Of::BootLoader);
+            EXPECT_EQ(run.results[0].failure->file->GetAction(), FileError::Action::Open);
+            EXPECT_EQ(run.results[1].failure->file->GetCause(), FileError::Cause::WrongLength);
+            EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()),
+                      4);
+        }
+    }
+}
+
+// The window's steps come in its order, each byte of the boot loader once, and every result in
+// input order once its output has its name, however many are pending.
+TEST(Batch, TellsItsStepsInOrderAndEachResultOnceItsOutputHasItsName) {
+    const BatchFolder folder;
+    WriteFile(folder.dir / "full.img", FullImage(false));
+    Batch::Settings inMemory;
+    inMemory.through = Batch::Through::Memory;
+    const Recorded one = folder.Convert({"full.img"}, inMemory);
+    EXPECT_EQ(one.steps, (std::vector<std::string>{"start 0", "loaded", "opened"}));
+    EXPECT_EQ(one.copied, 0x20000u);
+    ASSERT_EQ(one.results.size(), 1u);
+    EXPECT_TRUE(one.results[0].written);
+    EXPECT_EQ(ReadFile(folder.dir / "full(1xImage).img"),
+              ExpectedOutput(FullImage(false), folder.bootLoader1x));
+
+    std::vector<std::string> names;
+    for (unsigned i = 0; i < 20; ++i) {
+        names.push_back("in" + std::to_string(i) + ".img");
+        WriteFile(folder.dir / names.back(), BareImage(i % 2 == 0, i));
+    }
+    const Recorded many = folder.Convert(names);
+    ASSERT_EQ(many.results.size(), names.size());
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        EXPECT_EQ(many.results[i].input, (folder.dir / names[i]).string());
+        EXPECT_TRUE(many.results[i].written) << names[i];
+    }
+    EXPECT_EQ(std::count(many.steps.begin(), many.steps.end(), "reported unnamed"), 0);
+}
 
 TEST(BatchOutputs, FindTheSameNameAndNamesThatACaseBlindFileSystemMayTakeForIt) {
     BatchOutputs names;
