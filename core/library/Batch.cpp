@@ -1,10 +1,14 @@
 #include "Batch.h"
 
 #include "BatchMessages.h"
+#include "BatchOutputs.h"
 #include "BatchProgress.h"
+#include "BootLoaderStore.h"
 #include "Conversion.h"
 #include "DurableReplace.h"
+#include "FileSet.h"
 #include "ImageInfo.h"
+#include "ImagePartReader.h"
 #include "Paths.h"
 #include "PendingOutputs.h"
 #include "Platform.h"
@@ -12,6 +16,7 @@
 
 #include <algorithm>
 #include <new>
+#include <unordered_set>
 
 namespace {
 
@@ -26,7 +31,59 @@ struct Failed {
 
 } // namespace
 
+class Batch::State {
+public:
+    State(Settings settings, std::vector<Input> inputs);
+
+    using Work = void (State::*)(const Input&, InputResult&, std::optional<PendingReplace>&,
+                                 PendingOutputs&, BatchProgress&);
+    void Run(Work work, BatchProgress& progress);
+    void ConvertOne(const Input& input, InputResult& result, std::optional<PendingReplace>& pending,
+                    PendingOutputs& group, BatchProgress& progress);
+    void DescribeOne(const Input& input, InputResult& result,
+                     std::optional<PendingReplace>& pending, PendingOutputs& group,
+                     BatchProgress& progress);
+    bool IsFileOfTheBatch(const std::filesystem::path& path) const;
+
+private:
+    InputResult Attempt(Work work, const Input& input, std::optional<PendingReplace>& pending,
+                        PendingOutputs& group, BatchProgress& progress);
+    void LoadImagePart(const Input& input, InputResult& result);
+    std::string OutputOf(const std::string& input, const Conversion& conversion) const;
+    void CheckOutputIsFree(const std::string& output, PendingOutputs& group);
+
+    Settings m_settings;
+    std::vector<Input> m_inputs;
+    BootLoaderStore m_bootLoaders;
+    ImagePartReader::Buffer m_image;
+    FileSet m_protected;
+    BatchOutputs m_outputs;
+    std::unordered_set<std::string> m_sweptFolders; // of killed runs' temporaries, once each
+    std::filesystem::path m_checksumFile;
+};
+
 Batch::Batch(Settings settings, std::vector<Input> inputs)
+    : m_state(std::make_unique<State>(std::move(settings), std::move(inputs))) {}
+
+Batch::~Batch() = default;
+
+void Batch::Convert(BatchProgress& progress) {
+    m_state->Run(&State::ConvertOne, progress);
+}
+
+void Batch::Describe(BatchProgress& progress) {
+    m_state->Run(&State::DescribeOne, progress);
+}
+
+bool Batch::IsFileOfTheBatch(const std::filesystem::path& path) const {
+    return m_state->IsFileOfTheBatch(path);
+}
+
+void Batch::RemovePendingTemporaries() noexcept {
+    DurableReplace::RemovePendingTemporary();
+}
+
+Batch::State::State(Settings settings, std::vector<Input> inputs)
     : m_settings(std::move(settings)), m_inputs(std::move(inputs)),
       m_bootLoaders(m_settings.bootLoaderFolder) {
     std::vector<std::string> protectedNames;
@@ -50,19 +107,7 @@ Batch::Batch(Settings settings, std::vector<Input> inputs)
     }
 }
 
-void Batch::Convert(BatchProgress& progress) {
-    Run(&Batch::ConvertOne, progress);
-}
-
-void Batch::Describe(BatchProgress& progress) {
-    Run(&Batch::DescribeOne, progress);
-}
-
-void Batch::RemovePendingTemporaries() noexcept {
-    DurableReplace::RemovePendingTemporary();
-}
-
-bool Batch::IsFileOfTheBatch(const std::filesystem::path& path) const {
+bool Batch::State::IsFileOfTheBatch(const std::filesystem::path& path) const {
     // Asked once every output has its name.
     const std::vector<std::string> outputs = m_outputs.All();
     const std::string name = Platform::NameOf(path);
@@ -70,7 +115,7 @@ bool Batch::IsFileOfTheBatch(const std::filesystem::path& path) const {
     return m_protected.Contains(name) || std::any_of(outputs.begin(), outputs.end(), same);
 }
 
-void Batch::Run(Work work, BatchProgress& progress) {
+void Batch::State::Run(Work work, BatchProgress& progress) {
     PendingOutputs group([&progress](const InputResult& result) { progress.Ended(result); });
     for (std::size_t i = 0; i < m_inputs.size(); ++i) {
         const Input& input = m_inputs[i];
@@ -89,8 +134,9 @@ void Batch::Run(Work work, BatchProgress& progress) {
     group.FinishAll();
 }
 
-InputResult Batch::Attempt(Work work, const Input& input, std::optional<PendingReplace>& pending,
-                           PendingOutputs& group, BatchProgress& progress) {
+InputResult Batch::State::Attempt(Work work, const Input& input,
+                                  std::optional<PendingReplace>& pending, PendingOutputs& group,
+                                  BatchProgress& progress) {
     InputResult result;
     result.input = input.name;
     try {
@@ -114,7 +160,7 @@ InputResult Batch::Attempt(Work work, const Input& input, std::optional<PendingR
     return result;
 }
 
-void Batch::LoadImagePart(const Input& input, InputResult& result) {
+void Batch::State::LoadImagePart(const Input& input, InputResult& result) {
     if (input.chosen) {
         ImagePartReader::LoadChosen(input.name, m_image, *input.chosen);
         result.facts = input.chosen;
@@ -123,9 +169,9 @@ void Batch::LoadImagePart(const Input& input, InputResult& result) {
     }
 }
 
-void Batch::ConvertOne(const Input& input, InputResult& result,
-                       std::optional<PendingReplace>& pending, PendingOutputs& group,
-                       BatchProgress& progress) {
+void Batch::State::ConvertOne(const Input& input, InputResult& result,
+                              std::optional<PendingReplace>& pending, PendingOutputs& group,
+                              BatchProgress& progress) {
     const bool inMemory = m_settings.hash || m_settings.through == Through::Memory;
     if (inMemory) {
         LoadImagePart(input, result);
@@ -178,8 +224,9 @@ void Batch::ConvertOne(const Input& input, InputResult& result,
         result.sha256 = Sha256::HexOf(m_image.data(), m_image.size());
 }
 
-void Batch::DescribeOne(const Input& input, InputResult& result, std::optional<PendingReplace>&,
-                        PendingOutputs&, BatchProgress& progress) {
+void Batch::State::DescribeOne(const Input& input, InputResult& result,
+                               std::optional<PendingReplace>&, PendingOutputs&,
+                               BatchProgress& progress) {
     const ImageInfo info(input.name, m_settings.hash, m_image, result.facts);
     result.output = OutputOf(input.name, info.GetConversion());
     result.bootLoaderMatch = info.MatchingBootLoader(
@@ -194,14 +241,14 @@ void Batch::DescribeOne(const Input& input, InputResult& result, std::optional<P
 
 // Beside the input, from its full path as a file dialog gives it; in an output folder, from
 // that folder's.
-std::string Batch::OutputOf(const std::string& input, const Conversion& conversion) const {
+std::string Batch::State::OutputOf(const std::string& input, const Conversion& conversion) const {
     if (!m_settings.outputFolder)
         return conversion.OutputName(Platform::NameOf(Paths::Full(input)));
     return conversion.OutputName(input,
                                  Platform::NameOf(Paths::FullFolder(*m_settings.outputFolder)));
 }
 
-void Batch::CheckOutputIsFree(const std::string& output, PendingOutputs& group) {
+void Batch::State::CheckOutputIsFree(const std::string& output, PendingOutputs& group) {
     const std::string name = Platform::NameOf(Platform::PathOf(output));
     if (m_protected.Contains(name))
         Refuse(InputFailure::Of::Output, BatchMessages::OutputIsAnInput(name));

@@ -1,22 +1,15 @@
 #pragma once
 
-#include "BatchOutputs.h"
-#include "BootLoaderStore.h"
-#include "FileSet.h"
-#include "ImagePartReader.h"
 #include "InputResult.h"
 #include "VariantTable.h"
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
 class BatchProgress;
-class Conversion;
-class PendingOutputs;
-class PendingReplace;
 
 // A batch of images, each converted (or inspected) on its own: a failed input is reported and
 // the next one still runs. One image buffer serves every input, the boot-loader files are read
@@ -68,27 +61,11 @@ public:
     // program that is about to end on a signal.
     static void RemovePendingTemporaries() noexcept;
 
-private:
-    using Work = void (Batch::*)(const Input&, InputResult&, std::optional<PendingReplace>&,
-                                 PendingOutputs&, BatchProgress&);
-    void Run(Work work, BatchProgress& progress);
-    InputResult Attempt(Work work, const Input& input, std::optional<PendingReplace>& pending,
-                        PendingOutputs& group, BatchProgress& progress);
-    void ConvertOne(const Input& input, InputResult& result, std::optional<PendingReplace>& pending,
-                    PendingOutputs& group, BatchProgress& progress);
-    void DescribeOne(const Input& input, InputResult& result,
-                     std::optional<PendingReplace>& pending, PendingOutputs& group,
-                     BatchProgress& progress);
-    void LoadImagePart(const Input& input, InputResult& result);
-    std::string OutputOf(const std::string& input, const Conversion& conversion) const;
-    void CheckOutputIsFree(const std::string& output, PendingOutputs& group);
+    Batch(const Batch&) = delete;
+    Batch& operator=(const Batch&) = delete;
+    ~Batch();
 
-    Settings m_settings;
-    std::vector<Input> m_inputs;
-    BootLoaderStore m_bootLoaders;
-    ImagePartReader::Buffer m_image;
-    FileSet m_protected;
-    BatchOutputs m_outputs;
-    std::unordered_set<std::string> m_sweptFolders; // of killed runs' temporaries, once each
-    std::filesystem::path m_checksumFile;
+private:
+    class State;
+    std::unique_ptr<State> m_state;
 };

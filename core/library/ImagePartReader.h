@@ -1,20 +1,11 @@
 #pragma once
 
-#include "File.h"
-#include "ImageLayout.h"
+#include "ImageFacts.h"
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
-
-// What an image file is, told by its length and its signature.
-struct ImageFacts {
-    std::uint64_t length = 0;
-    ImageLayout::ImageKind kind = ImageLayout::ImageKind::Rejected;
-    Variant variant = Variant::k1x; // only for an accepted kind
-    File::Version version;          // as the file was once its bytes were read
-};
 
 // Reads image files: the image part from its offset, the variant from its signature. Only
 // regular files are read (File); the length is checked when the file is opened and again once

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "FileError.h"
-#include "ImagePartReader.h"
+#include "ImageFacts.h"
 
 #include <optional>
 #include <string>
