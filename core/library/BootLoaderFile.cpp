@@ -32,11 +32,6 @@ Bytes Read(File& file, Variant variant) {
     return bytes;
 }
 
-Bytes Load(const std::string& path, Variant variant) {
-    File file = Open(path);
-    return Read(file, variant);
-}
-
 std::optional<Variant> Matching(const unsigned char* area, Variant signature,
                                 const Usable& usable) {
     for (Variant variant : {signature, TargetOf(signature)}) {

@@ -9,8 +9,8 @@
 #include <vector>
 
 // The boot-loader files "1x.bin" and "2x.bin": regular files of exactly one boot-loader area,
-// whose whole content becomes the output's boot-loader area. Opening and reading are apart so
-// that the window can check a file before it shows the wait cursor for reading it.
+// whose whole content becomes the output's boot-loader area. Opening, which checks the length,
+// and reading are apart, so that the wait for the bytes can be told as a step of its own.
 //
 // The output's signature lies in its boot-loader area, so the boot-loader file alone decides the
 // variant of every output made with it, told by the rule for any image. A file that would make
@@ -30,8 +30,6 @@ File Open(const std::string& path);
 // become shorter since Open, FileError::BootLoaderWrongVariant (Cause::WrongVariant) when what
 // it makes is an image of the other variant.
 Bytes Read(File& file, Variant variant);
-// Open and Read.
-Bytes Load(const std::string& path, Variant variant);
 
 // The boot loader of a variant to compare with, or null where there is none.
 using Usable = std::function<const Bytes*(Variant variant)>;

@@ -104,11 +104,15 @@ TEST(BootLoaderFile, IsReadWholeAtItsExactLengthAndEachFailureIsTyped) {
     WriteFile(dir / "2x.bin", usable);
     EXPECT_EQ(BootLoaderFile::PathIn(dir.Path().string(), Variant::k2x), (dir / "2x.bin").string());
     EXPECT_EQ(BootLoaderFile::PathIn("", Variant::k1x), "1x.bin");
-    EXPECT_EQ(BootLoaderFile::Load(dir / "2x.bin", Variant::k2x), usable);
+    const auto load = [](const std::string& path, Variant variant) {
+        File file = BootLoaderFile::Open(path);
+        return BootLoaderFile::Read(file, variant);
+    };
+    EXPECT_EQ(load(dir / "2x.bin", Variant::k2x), usable);
 
-    const auto causeOf = [](const std::string& path, Variant variant = Variant::k2x) {
+    const auto causeOf = [&](const std::string& path, Variant variant = Variant::k2x) {
         try {
-            BootLoaderFile::Load(path, variant);
+            load(path, variant);
         } catch (const FileError& error) {
             return error.GetCause();
         }
@@ -125,6 +129,6 @@ TEST(BootLoaderFile, IsReadWholeAtItsExactLengthAndEachFailureIsTyped) {
     // The output's signature comes from the file: swapped or identical files would mislabel it.
     EXPECT_EQ(causeOf(dir / "2x.bin", Variant::k1x), FileError::Cause::WrongVariant);
     WriteFile(dir / "1x.bin", BootLoader(Variant::k1x, 3));
-    EXPECT_EQ(BootLoaderFile::Load(dir / "1x.bin", Variant::k1x)[8], 't');
+    EXPECT_EQ(load(dir / "1x.bin", Variant::k1x)[8], 't');
     EXPECT_EQ(causeOf(dir / "1x.bin", Variant::k2x), FileError::Cause::WrongVariant);
 }

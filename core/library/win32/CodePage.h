@@ -1,8 +1,8 @@
 #pragma once
 
 // Text between a Windows code page and UTF-16. Names inside the program are in the process's
-// active code page (CP_ACP): Windows-1252 for the window, UTF-8 for the command-line tool, whose
-// manifest asks for it. Every conversion of a name goes through here, so that a name reaches the
+// active code page (CP_ACP): the system's ANSI code page (Windows-1252 for German), or UTF-8 in a
+// program whose manifest asks for it. Every conversion of a name goes through here, so that a name reaches the
 // file system exactly as typed, or not at all.
 #include <windows.h>
 
