@@ -5,27 +5,39 @@
 #include "File.h"
 #include "Paths.h"
 #include "Platform.h"
+#include "Sha256Sums.h"
 
 #include <algorithm>
-#include <cctype>
 #include <vector>
 
 namespace {
 
 constexpr char kStandardOutput[] = "-";
-constexpr std::size_t kHashDigits = 64;
 // Longer than any line of a listing: a file past it is something else, read no further.
 constexpr std::size_t kLongestLine = 1u << 16;
 
-bool IsListingLine(const std::string& line) {
-    const std::size_t hash = !line.empty() && line[0] == '\\' ? 1 : 0;
-    const std::size_t mark = hash + kHashDigits;
-    if (line.size() < mark + 3)
-        return false;
-    const auto digits = line.begin() + static_cast<std::ptrdiff_t>(hash);
-    return std::all_of(digits, digits + kHashDigits,
-                       [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); }) &&
-           line[mark] == ' ' && (line[mark + 1] == ' ' || line[mark + 1] == '*');
+// Hands each line of the file at path to take, without its line feed; false where a line is too
+// long for a listing, after which nothing more is read. Throws FileError.
+template <typename Take> bool ForEachLine(const std::string& path, Take take) {
+    File file = File::OpenForReading(path);
+    std::vector<unsigned char> chunk(kLongestLine);
+    std::string line;
+    for (std::uint64_t at = 0;; at += chunk.size()) {
+        const std::size_t got = file.ReadAt(at, chunk.data(), chunk.size());
+        for (std::size_t i = 0; i < got; ++i) {
+            if (chunk[i] != '\n') {
+                line += static_cast<char>(chunk[i]);
+                if (line.size() > kLongestLine)
+                    return false;
+            } else if (!take(line)) {
+                return true;
+            } else {
+                line.clear();
+            }
+        }
+        if (got < chunk.size())
+            return line.empty() || take(line);
+    }
 }
 
 // The file that standard output already goes to (/dev/stdout, or the name it was redirected to):
@@ -54,13 +66,7 @@ ChecksumListing::ChecksumListing(const std::string& name, FileOfTheRun isFileOfT
 }
 
 void ChecksumListing::Add(const std::string& output, const std::string& sha256) {
-    // A backslash, line feed or carriage return in the name is escaped and the line marked with
-    // a leading backslash, so that sha256sum -c reads back the same name.
-    std::string name;
-    for (const char c : output)
-        name += c == '\\' ? "\\\\" : c == '\n' ? "\\n" : c == '\r' ? "\\r" : std::string(1, c);
-    const bool escaped = name.size() != output.size();
-    m_text += (escaped ? "\\" : "") + sha256 + "  " + name + "\n";
+    m_text += Sha256Sums::Format(output, sha256);
 }
 
 void ChecksumListing::Write(const std::function<void(const std::string&)>& toStandardOutput) {
@@ -78,23 +84,22 @@ void ChecksumListing::Write(const std::function<void(const std::string&)>& toSta
 }
 
 bool ChecksumListing::ReadsAsListing(const std::string& path) {
-    File file = File::OpenForReading(path);
-    std::vector<unsigned char> chunk(kLongestLine);
-    std::string line;
-    for (std::uint64_t at = 0;; at += chunk.size()) {
-        const std::size_t got = file.ReadAt(at, chunk.data(), chunk.size());
-        for (std::size_t i = 0; i < got; ++i) {
-            if (chunk[i] != '\n') {
-                line += static_cast<char>(chunk[i]);
-                if (line.size() > kLongestLine)
-                    return false;
-            } else if (!IsListingLine(line)) {
-                return false;
-            } else {
-                line.clear();
-            }
-        }
-        if (got < chunk.size())
-            return line.empty() || IsListingLine(line);
-    }
+    bool listing = true;
+    const bool fits = ForEachLine(path, [&](const std::string& line) {
+        return listing = Sha256Sums::Parse(line).has_value();
+    });
+    return fits && listing;
+}
+
+std::optional<std::vector<ChecksumListing::Entry>> ChecksumListing::Read(const std::string& path) {
+    std::vector<Entry> entries;
+    const bool fits = ForEachLine(path, [&](const std::string& line) {
+        entries.push_back({entries.size() + 1, Sha256Sums::Parse(line)});
+        return true;
+    });
+    const bool anyLine = std::any_of(entries.begin(), entries.end(),
+                                     [](const Entry& entry) { return entry.line.has_value(); });
+    if (!fits || !anyLine)
+        return std::nullopt;
+    return entries;
 }

@@ -1,11 +1,13 @@
 #pragma once
 
 #include "DeviceOutput.h"
+#include "Sha256Sums.h"
 
 #include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 // The --checksum-file of a run: a sha256sum listing of the outputs written. Where it goes is
 // settled before the first conversion, in a dry run too: "-", or the very file that standard
@@ -31,6 +33,16 @@ public:
     // and a star) and a name, the first of them with a backslash before it where the name is
     // escaped. Throws FileError where it cannot be read.
     static bool ReadsAsListing(const std::string& path);
+
+    // A line of a listing read back, by its number from 1; nothing where it is no listing line.
+    struct Entry {
+        std::size_t number;
+        std::optional<Sha256Sums::Line> line;
+    };
+    // Every line of the listing at path; nothing where the file is no listing at all (not one
+    // listing line, or a line longer than any listing has). Throws FileError where it cannot be
+    // read.
+    static std::optional<std::vector<Entry>> Read(const std::string& path);
 
 private:
     std::string m_name;
