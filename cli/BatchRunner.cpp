@@ -32,11 +32,10 @@ Batch::Settings SettingsOf(const Options& options) {
 std::vector<Batch::Input> InputsOf(const Options& options) {
     std::vector<Batch::Input> inputs;
     for (std::size_t i = 0; i < options.inputs.size(); ++i) {
-        const auto failed = options.failedInputs.find(i);
-        inputs.push_back({options.inputs[i], std::nullopt,
-                          failed == options.failedInputs.end()
-                              ? std::nullopt
-                              : std::optional<std::string>(failed->second)});
+        Batch::Input& input = inputs.emplace_back();
+        input.name = options.inputs[i];
+        if (const auto failed = options.failedInputs.find(i); failed != options.failedInputs.end())
+            input.refused = failed->second;
     }
     return inputs;
 }

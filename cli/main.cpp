@@ -1,6 +1,6 @@
+#include "Batch.h"
 #include "BatchRunner.h"
 #include "CommandLine.h"
-#include "Batch.h"
 
 #ifdef _WIN32
 #include "ConsoleOutput.h"

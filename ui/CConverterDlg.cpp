@@ -298,7 +298,10 @@ void CConverterDlg::OnClone() {
     // The meters show the boot-loader area being copied, and a full image's part goes through
     // the stripped image file: both need the image part in memory.
     settings.through = Batch::Through::Memory;
-    Batch batch(settings, {{std::string(m_strPath), m_chosen, std::nullopt}});
+    Batch::Input image;
+    image.name = m_strPath;
+    image.chosen = m_chosen;
+    Batch batch(settings, {image});
     CloneSteps steps(*this);
     batch.Convert(steps);
 

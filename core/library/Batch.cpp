@@ -3,6 +3,7 @@
 #include "BatchMessages.h"
 #include "BatchOutputs.h"
 #include "BatchProgress.h"
+#include "BootLoaderFile.h"
 #include "BootLoaderStore.h"
 #include "Conversion.h"
 #include "DurableReplace.h"
@@ -43,9 +44,14 @@ public:
     void DescribeOne(const Input& input, InputResult& result,
                      std::optional<PendingReplace>& pending, PendingOutputs& group,
                      BatchProgress& progress);
+    void CheckOne(const Input& input, InputResult& result, std::optional<PendingReplace>& pending,
+                  PendingOutputs& group, BatchProgress& progress);
     bool IsFileOfTheBatch(const std::filesystem::path& path) const;
 
 private:
+    // Which boot-loader file the area equals, with a word on each file that could not be read.
+    void CompareBootLoaders(const unsigned char* area, InputResult& result,
+                            BatchProgress& progress);
     InputResult Attempt(Work work, const Input& input, std::optional<PendingReplace>& pending,
                         PendingOutputs& group, BatchProgress& progress);
     void LoadImagePart(const Input& input, InputResult& result);
@@ -73,6 +79,10 @@ void Batch::Convert(BatchProgress& progress) {
 
 void Batch::Describe(BatchProgress& progress) {
     m_state->Run(&State::DescribeOne, progress);
+}
+
+void Batch::Check(BatchProgress& progress) {
+    m_state->Run(&State::CheckOne, progress);
 }
 
 bool Batch::IsFileOfTheBatch(const std::filesystem::path& path) const {
@@ -229,14 +239,45 @@ void Batch::State::DescribeOne(const Input& input, InputResult& result,
                                BatchProgress& progress) {
     const ImageInfo info(input.name, m_settings.hash, m_image, result.facts);
     result.output = OutputOf(input.name, info.GetConversion());
-    result.bootLoaderMatch = info.MatchingBootLoader(
-        [&](Variant variant) { return m_bootLoaders.Of(variant, progress); });
+    CompareBootLoaders(info.BootLoaderArea(), result, progress);
+    result.sha256 = info.ImagePartHash();
+}
+
+void Batch::State::CheckOne(const Input& input, InputResult& result, std::optional<PendingReplace>&,
+                            PendingOutputs&, BatchProgress& progress) {
+    result.expectedSha256 = input.expectedSha256;
+    const unsigned char* area = m_image.data();
+    if (input.expectedSha256) {
+        ImagePartReader::LoadFile(input.name, m_image, result.facts);
+        area += ImageLayout::ImagePartOffset(result.facts->kind);
+        result.sha256 = Sha256::HexOf(m_image.data(), m_image.size());
+    } else {
+        ImagePartReader::LoadStart(input.name, m_image, result.facts,
+                                   ImageLayout::kBootLoaderLength);
+    }
+    if (input.expectOwnBootLoader)
+        CompareBootLoaders(area, result, progress);
+    if (input.expectedSha256 && result.sha256 != *input.expectedSha256)
+        Refuse(InputFailure::Of::Check, BatchMessages::ChecksumMismatch());
+    const Variant own = result.facts->variant;
+    if (input.expectOwnBootLoader && result.bootLoaderMatch != own)
+        Refuse(InputFailure::Of::Check,
+               result.bootLoaderMatch ? BatchMessages::BootLoaderOfOtherVariant(
+                                            InfoOf(*result.bootLoaderMatch).bootLoaderFile, own)
+                                      : BatchMessages::BootLoaderUnknown());
+}
+
+void Batch::State::CompareBootLoaders(const unsigned char* area, InputResult& result,
+                                      BatchProgress& progress) {
+    result.bootLoaderMatch =
+        BootLoaderFile::Matching(area, result.facts->variant, [&](Variant variant) {
+            return m_bootLoaders.Of(variant, progress);
+        });
     result.bootLoaderCompared = true;
     // An unreadable file matches nothing, as a missing one does, but not without a word.
     for (Variant variant : {Variant::k1x, Variant::k2x})
         if (std::optional<UncomparedBootLoader> problem = m_bootLoaders.TakeProblem(variant))
             result.uncompared.push_back(std::move(*problem));
-    result.sha256 = info.ImagePartHash();
 }
 
 // Beside the input, from its full path as a file dialog gives it; in an output folder, from

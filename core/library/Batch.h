@@ -45,6 +45,10 @@ public:
         std::optional<ImageFacts> chosen;
         // Why it fails before the batch looks at it.
         std::optional<std::string> refused;
+        // A check: the hash the file is to have, where a listing gives one, and whether its
+        // boot-loader area is to be its own variant's boot-loader file.
+        std::optional<std::string> expectedSha256;
+        bool expectOwnBootLoader = false;
     };
 
     Batch(Settings settings, std::vector<Input> inputs);
@@ -53,6 +57,10 @@ public:
     // Each image's facts, the output a conversion would write, which boot-loader file its
     // boot-loader area equals and, with hash, its image part's hash.
     void Describe(BatchProgress& progress);
+
+    // Whether each file is what it is expected to be. Only what that needs is read: the whole
+    // file for a hash, its boot-loader area otherwise.
+    void Check(BatchProgress& progress);
 
     // Whether path is an input, a boot-loader file or an output of this batch.
     bool IsFileOfTheBatch(const std::filesystem::path& path) const;

@@ -30,6 +30,20 @@ std::string NotEnoughMemory() {
     return "not enough memory";
 }
 
+std::string ChecksumMismatch() {
+    return "computed checksum did NOT match";
+}
+
+std::string BootLoaderOfOtherVariant(const std::string& file, Variant signature) {
+    return std::string("boot-loader area is ") + file + " but the signature says " +
+           InfoOf(signature).name;
+}
+
+std::string BootLoaderUnknown() {
+    return std::string("boot-loader area is neither ") + InfoOf(Variant::k1x).bootLoaderFile +
+           " nor " + InfoOf(Variant::k2x).bootLoaderFile;
+}
+
 std::string ChecksumFileIsAFileOfTheRun(const std::string& path) {
     return "refusing to write " + path +
            ": it is an input, a boot-loader file or an output of this run";

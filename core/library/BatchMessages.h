@@ -1,5 +1,7 @@
 #pragma once
 
+#include "VariantTable.h"
+
 #include <string>
 
 // The words of a batch's own failures, beside the file layer's (FileError). Each is a reason
@@ -14,6 +16,12 @@ std::string OutputWrittenEarlier(const std::string& output);
 std::string OutputIsTheChecksumFile(const std::string& output);
 std::string EmptyName();
 std::string NotEnoughMemory();
+// A check: the file's hash is not its listing's.
+std::string ChecksumMismatch();
+// A check: an image whose boot-loader area is the boot-loader file of the other variant, or of
+// none.
+std::string BootLoaderOfOtherVariant(const std::string& file, Variant signature);
+std::string BootLoaderUnknown();
 std::string ChecksumFileIsAFileOfTheRun(const std::string& path);
 std::string ChecksumFileIsNoListing(const std::string& path);
 

@@ -20,10 +20,6 @@ ImageInfo::ImageInfo(const std::string& path, bool withHash, ImagePartReader::Bu
     : m_buffer(buffer), m_facts(Read(path, withHash, buffer, facts)), m_withHash(withHash),
       m_conversion(m_facts.kind, m_facts.variant) {}
 
-std::optional<Variant> ImageInfo::MatchingBootLoader(const BootLoaderFile::Usable& usable) const {
-    return BootLoaderFile::Matching(m_buffer.data(), m_facts.variant, usable);
-}
-
 std::string ImageInfo::ImagePartHash() const {
     if (!m_withHash)
         return {};

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "BootLoaderFile.h"
 #include "Conversion.h"
 #include "ImagePartReader.h"
 
@@ -20,8 +19,8 @@ public:
 
     // The conversion the image would undergo, which names its output.
     const Conversion& GetConversion() const { return m_conversion; }
-    // Which of the boot loaders that usable gives the image's boot-loader area equals.
-    std::optional<Variant> MatchingBootLoader(const BootLoaderFile::Usable& usable) const;
+    // The image part's boot-loader area, as read.
+    const unsigned char* BootLoaderArea() const { return m_buffer.data(); }
     // The SHA-256 of the image part as the file holds it (a full image's lacks the byte that a
     // conversion adds); "" where no hash was asked for.
     std::string ImagePartHash() const;

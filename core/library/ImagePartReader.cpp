@@ -47,6 +47,25 @@ void ImagePartReader::LoadStart(const std::string& path, Buffer& start,
     LoadOpen(file, start, facts.emplace(), std::nullopt, length);
 }
 
+void ImagePartReader::LoadFile(const std::string& path, Buffer& bytes,
+                               std::optional<ImageFacts>& known) {
+    File file = File::OpenForReading(path);
+    ImageFacts& facts = known.emplace();
+    const File::Version before = file.CurrentVersion();
+    facts.length = before.length;
+    facts.kind = ImageLayout::ClassifyLength(facts.length);
+    RequireImage(path, facts);
+    bytes.resize(static_cast<std::size_t>(facts.length));
+    const std::size_t got = file.ReadAt(0, bytes.data(), bytes.size());
+    facts.version = file.CurrentVersion();
+    if (got != bytes.size() || facts.version.length != facts.length)
+        throw FileError::ChangedWhileRead(path, facts.length, facts.version.length);
+    if (!(facts.version == before))
+        throw FileError::ChangedSinceRead(path);
+    facts.variant =
+        ImageLayout::DetectVariant(bytes.data() + ImageLayout::ImagePartOffset(facts.kind));
+}
+
 void ImagePartReader::LoadChosen(const std::string& path, Buffer& part, const ImageFacts& chosen) {
     File file = File::OpenForReading(path);
     if (!(file.CurrentVersion() == chosen.version))

@@ -30,6 +30,9 @@ public:
     // look at its boot-loader area that needs no more.
     static void LoadStart(const std::string& path, Buffer& start, std::optional<ImageFacts>& facts,
                           std::size_t length);
+    // The whole file of an image, both areas of a full image included, as a hash of the file
+    // takes it; facts as Load tells them. A file of a rejected length is FileError::WrongLength.
+    static void LoadFile(const std::string& path, Buffer& bytes, std::optional<ImageFacts>& facts);
     // Load of an image chosen earlier, as Inspect told it then: the same file, length and change
     // time, and still of that variant; anything else is FileError::ChangedSinceChosen, so an
     // image rewritten since is never converted under what was learnt of it before.

@@ -14,7 +14,8 @@ struct InputFailure {
         Image,      // the input itself, or something the run could not take from the system
         BootLoader, // the boot-loader file that converts it
         Output,     // where its output was to go
-        Memory      // no room for its image buffer
+        Memory,     // no room for its image buffer
+        Check       // it is not what it was checked to be
     };
     Of of;
     std::string reason;
@@ -35,10 +36,11 @@ struct InputResult {
     std::string bootLoader;          // conversions only, once the variant is known
     bool written = false;
     bool verified = false;
-    bool skipped = false;                   // already in the target variant
-    std::string sha256;                     // of the output, or of the image part (inspection)
-    std::optional<Variant> bootLoaderMatch; // inspection: the boot-loader file the area equals
-    bool bootLoaderCompared = false;        // inspection: the area was read and compared
+    bool skipped = false; // already in the target variant
+    std::string sha256;   // of the output, of the image part (description) or of the file (check)
+    std::optional<std::string> expectedSha256; // check: the hash it is to have
+    std::optional<Variant> bootLoaderMatch;    // the boot-loader file the area equals
+    bool bootLoaderCompared = false;           // the area was read and compared
     std::vector<UncomparedBootLoader> uncompared;
     std::optional<InputFailure> failure;
 

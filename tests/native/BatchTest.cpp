@@ -57,7 +57,7 @@ struct BatchFolder {
         settings.bootLoaderFolder = dir.Path().string();
         std::vector<Batch::Input> inputs;
         for (const std::string& name : names)
-            inputs.push_back({(dir / name).string(), std::nullopt, std::nullopt});
+            inputs.emplace_back().name = (dir / name).string();
         Recorded recorded;
         Batch(settings, inputs).Convert(recorded);
         return recorded;

@@ -69,10 +69,10 @@ TEST(ImageInfo, ReadsTheBootLoaderAreaAloneUnlessAHashIsAsked) {
     const auto usable = [&](Variant variant) {
         return variant == Variant::k1x ? &bootLoader : nullptr;
     };
-    EXPECT_EQ(info.MatchingBootLoader(usable), Variant::k1x);
+    EXPECT_EQ(BootLoaderFile::Matching(info.BootLoaderArea(), Variant::k1x, usable), Variant::k1x);
 
     const ImageInfo hashed(dir / "full.img", true, buffer, facts);
-    EXPECT_FALSE(hashed.MatchingBootLoader(usable));
+    EXPECT_FALSE(BootLoaderFile::Matching(hashed.BootLoaderArea(), Variant::k1x, usable));
     const Bytes inFile(input.begin() + 0x20001, input.end());
     EXPECT_EQ(hashed.ImagePartHash(), Sha256::HexOf(inFile.data(), inFile.size()));
 }
