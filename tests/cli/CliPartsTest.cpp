@@ -103,21 +103,42 @@ TEST(ChecksumListing, ReplacesOnlyAnEmptyFileOrAListingAndWritesToADeviceAsItIs)
     EXPECT_EQ(std::filesystem::status(dir / "fifo").type(), std::filesystem::file_type::fifo);
 }
 
+namespace {
+
+// The open-file limit lowered and every handle below it taken, both given back however the test
+// ends: a later test must not run short of handles.
+class NoFreeHandle {
+public:
+    NoFreeHandle() {
+        if (getrlimit(RLIMIT_NOFILE, &m_before) != 0)
+            throw std::runtime_error("getrlimit failed");
+        rlimit lowered = m_before;
+        lowered.rlim_cur = 64;
+        if (setrlimit(RLIMIT_NOFILE, &lowered) != 0)
+            throw std::runtime_error("setrlimit failed");
+        for (int fd; (fd = open("/dev/null", O_RDONLY)) >= 0;)
+            m_held.push_back(fd);
+    }
+    ~NoFreeHandle() {
+        for (const int fd : m_held)
+            close(fd);
+        setrlimit(RLIMIT_NOFILE, &m_before);
+    }
+    NoFreeHandle(const NoFreeHandle&) = delete;
+    NoFreeHandle& operator=(const NoFreeHandle&) = delete;
+
+private:
+    rlimit m_before{};
+    std::vector<int> m_held;
+};
+
+} // namespace
+
 // No free handle is no fault of a boot-loader file: info fails the input, not "unknown".
 TEST(BootLoaderStore, NoFreeHandleIsAFailureNotAnUnusableFile) {
     const TestImages::TempDir dir;
     TestImages::WriteFile(dir / "1x.bin", TestImages::BootLoader(Variant::k1x, 1));
     BootLoaderStore store(dir.Path().string());
-    rlimit limit;
-    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &limit), 0);
-    const rlim_t before = std::exchange(limit.rlim_cur, 64);
-    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &limit), 0);
-    std::vector<int> held;
-    for (int fd; (fd = open("/dev/null", O_RDONLY)) >= 0;)
-        held.push_back(fd);
+    const NoFreeHandle exhausted;
     EXPECT_THROW(store.IfUsable(Variant::k1x), FileError);
-    for (const int fd : held)
-        close(fd);
-    limit.rlim_cur = before;
-    setrlimit(RLIMIT_NOFILE, &limit);
 }
