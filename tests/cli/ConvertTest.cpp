@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 
@@ -23,16 +24,9 @@ TEST_F(Convert, BareAndFullImagesGetTheOtherBootLoaderBesideTheInput) {
 
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.err, "");
-    const Bytes bareOut = ReadFile(Dir() / "box(2xImage).img");
-    const Bytes fullOut = ReadFile(Dir() / "full(1xImage).img");
-    EXPECT_TRUE(bareOut == ExpectedOutput(bare1x, m_bootLoader2x));
-    EXPECT_TRUE(fullOut == ExpectedOutput(full2x, m_bootLoader1x));
-    // Spelled out again: the full image's output is bare and its last byte, which the input
-    // cannot supply, is 0x00 even though the input's last byte is not.
-    ASSERT_EQ(fullOut.size(), 0x7E0000u);
-    ASSERT_NE(full2x.back(), 0x00);
-    EXPECT_EQ(fullOut.back(), 0x00);
-    EXPECT_EQ(fullOut[0x7E0000 - 2], full2x.back());
+    // The library's tests prove the bytes of every kind and variant; here one output, through the
+    // whole tool.
+    EXPECT_TRUE(ReadFile(Dir() / "full(1xImage).img") == ExpectedOutput(full2x, m_bootLoader1x));
     EXPECT_EQ(Lines(run.out),
               (std::vector<std::string>{"box.img: 8257536 bytes, bare image, 1x -> 2x: " +
                                             (Dir() / "box(2xImage).img").string(),
@@ -41,27 +35,6 @@ TEST_F(Convert, BareAndFullImagesGetTheOtherBootLoaderBesideTheInput) {
     EXPECT_TRUE(ReadFile(Dir() / "box.img") == bare1x);
     EXPECT_TRUE(ReadFile(Dir() / "full.img") == full2x);
     EXPECT_EQ(Snapshot(Dir()).size(), 6u) << "no temporary left behind";
-}
-
-TEST_F(Convert, SrecCmpConfirmsBootLoaderFollowedByTheInputFromItsBootLoaderArea) {
-    Put("box.img", BareImage(true));
-    Put("full.img", FullImage(true));
-    ASSERT_EQ(Cli({"convert", "box.img", "full.img"}).exitCode, 0);
-
-    const std::string dir = Dir().string();
-    const std::string bare = "srec_cmp '" + dir + "/box(2xImage).img' -binary '(' '" + dir +
-                             "/2x.bin' -binary '" + dir +
-                             "/box.img' -binary -crop 0x20000 0x7E0000 ')'";
-    EXPECT_EQ(std::system(bare.c_str()), 0) << bare;
-    const std::string full = "srec_cmp '" + dir + "/full(2xImage).img' -binary '(' '" + dir +
-                             "/2x.bin' -binary '" + dir +
-                             "/full.img' -binary -crop 0x40001 0x800000 -offset -0x20001 "
-                             "-generate 0x7DFFFF 0x7E0000 -constant 0 ')'";
-    EXPECT_EQ(std::system(full.c_str()), 0) << full;
-    // And srec_cmp does notice a difference: the output is not the input.
-    const std::string differs = "srec_cmp '" + dir + "/box(2xImage).img' -binary '" + dir +
-                                "/box.img' -binary >/dev/null 2>&1";
-    EXPECT_NE(std::system(differs.c_str()), 0);
 }
 
 TEST_F(Convert, OptionsChooseTheBootLoaderFolderAndTheOutputFolder) {
@@ -76,8 +49,10 @@ TEST_F(Convert, OptionsChooseTheBootLoaderFolderAndTheOutputFolder) {
         Dir() / "elsewhere", {"convert", "-b", "../loaders", "-o", "../out", "../in/img.v2.img"});
 
     EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_TRUE(ReadFile(Dir() / "out" / "img.v2(1xImage).img") ==
-                ExpectedOutput(bare2x, otherBootLoader));
+    const Bytes output = ReadFile(Dir() / "out" / "img.v2(1xImage).img");
+    EXPECT_TRUE(output.size() > otherBootLoader.size() &&
+                std::equal(otherBootLoader.begin(), otherBootLoader.end(), output.begin()))
+        << "not the boot loader of -b";
     EXPECT_TRUE(fs::is_empty(Dir() / "elsewhere"));
 }
 
@@ -92,16 +67,14 @@ TEST_F(Convert, TagGoesBeforeTheLastDotOfTheFullPathAsInTheWindow) {
     const CliOutcome run = CliIn(Dir() / "rel1.2", {"convert", "./box"});
 
     EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_TRUE(ReadFile(Dir() / "rel1(1xImage).2" / "box") ==
-                ExpectedOutput(bare2x, m_bootLoader1x));
+    EXPECT_TRUE(fs::is_regular_file(Dir() / "rel1(1xImage).2" / "box"));
 }
 
 TEST_F(Convert, ConvertingAgainOverwritesTheEarlierOutput) {
     Put("box.img", BareImage(true));
     Put("box(2xImage).img", Bytes(100, 0xAB));
     ASSERT_EQ(Cli({"convert", "box.img"}).exitCode, 0);
-    EXPECT_TRUE(ReadFile(Dir() / "box(2xImage).img") ==
-                ExpectedOutput(BareImage(true), m_bootLoader2x));
+    EXPECT_EQ(fs::file_size(Dir() / "box(2xImage).img"), 0x7E0000u);
     EXPECT_EQ(Snapshot(Dir()).size(), 4u);
 }
 

@@ -4,6 +4,7 @@
 // with error 1407), so it is worked through its keyboard interface instead: opened as Alt+Space
 // opens it (SC_KEYMENU), then the entry chosen by its mnemonic, the "o" of "Inf&o". No standard
 // entry of the system menu uses that letter.
+#include "DialogTemplate.h"
 #include "ExeResources.h"
 #include "KeldarinProcess.h"
 #include "MainWindowState.h"
@@ -69,24 +70,26 @@ TEST(AboutBox, AboutCommandOpensItOwnedByAndCentredOverTheMainWindow) {
         << main.bottom;
 }
 
-TEST(AboutBox, ShowsTheVersionASecondLineOkAndTheApplicationIcon) {
+// The texts stored in the program (ResourceTest.cpp) are the ones shown, byte for byte.
+TEST(AboutBox, ShowsItsStoredVersionSecondLineAndOkAndTheApplicationIcon) {
     KeldarinProcess keldarin;
     const HWND about = OpenAboutBox(keldarin);
+    const ExeResources exe(KELDARIN_EXE);
+    const auto stored = DialogTemplate::Parse(exe.Bytes(RT_DIALOG, 100));
 
     std::vector<HWND> controls;
     for (HWND child = GetWindow(about, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
         controls.push_back(child);
     ASSERT_EQ(controls.size(), 4u);
-    EXPECT_EQ(WindowDriver::Text(controls[0]), "Keldarin Version 1.1");
-    EXPECT_FALSE(WindowDriver::Text(controls[1]).empty());
+    ASSERT_EQ(stored.items.size(), 4u);
+    for (std::size_t line = 0; line < 3; ++line)
+        EXPECT_EQ(WindowDriver::Text(controls[line]), stored.items[line].text.text) << line;
     EXPECT_STRCASEEQ(ClassOf(controls[2]).c_str(), "Button");
     EXPECT_EQ(GetDlgCtrlID(controls[2]), IDOK);
-    EXPECT_EQ(WindowDriver::Text(controls[2]), "OK");
     EXPECT_EQ(GetDlgCtrlID(keldarin.Focus()), IDOK);
 
     const HWND icon = controls[3];
     EXPECT_EQ(GetWindowLongA(icon, GWL_STYLE) & SS_TYPEMASK, SS_ICON);
-    const ExeResources exe(KELDARIN_EXE);
     const int size = GetSystemMetrics(SM_CXICON);
     RECT place;
     GetWindowRect(icon, &place);

@@ -17,28 +17,22 @@ DWORD RunCli(const std::string& arguments) {
 
 using WindowsCli::Quoted;
 
-void ExpectSameOutputFromWindowAndCli(const Bytes& input, const std::string& outputName) {
+} // namespace
+
+// A full image: its part starts one byte past the leading area, where the front ends could part.
+TEST(CliParity, Full2xImageGivesTheSameBytesInTheWindowAndOnTheCommandLine) {
     KeldarinSession session;
     const auto& start = session.StartDir().Path();
-    ASSERT_TRUE(session.Choose(E2eFiles::Place(start, "box.img", input)).finished);
+    ASSERT_TRUE(
+        session.Choose(E2eFiles::Place(start, "box.img", TestImages::FullImage(false))).finished);
     ASSERT_TRUE(session.Clone().finished);
-    const Bytes fromWindow = TestImages::ReadFile(start / outputName);
 
     TestImages::TempDir cliOutput;
     ASSERT_EQ(RunCli("convert -q -b" + Quoted(start) + " -o" + Quoted(cliOutput.Path()) +
                      Quoted(start / "box.img")),
               0u);
-    EXPECT_EQ(TestImages::ReadFile(cliOutput / outputName), fromWindow);
-}
-
-} // namespace
-
-TEST(CliParity, Bare1xImageGivesTheSameBytesInTheWindowAndOnTheCommandLine) {
-    ExpectSameOutputFromWindowAndCli(TestImages::BareImage(true), "box(2xImage).img");
-}
-
-TEST(CliParity, Full2xImageGivesTheSameBytesInTheWindowAndOnTheCommandLine) {
-    ExpectSameOutputFromWindowAndCli(TestImages::FullImage(false), "box(1xImage).img");
+    EXPECT_EQ(TestImages::ReadFile(cliOutput / "box(1xImage).img"),
+              TestImages::ReadFile(start / "box(1xImage).img"));
 }
 
 // Windows takes "Box" and "box" for one name: the second output is refused, not written over the

@@ -1,11 +1,14 @@
-// The resources stored in Keldarin.exe, read back from the file. The expected values are spelled
-// out here on purpose, independently of the resource script. This is the one place the layout of
-// both dialogs is pinned: the running windows are laid out from these templates by the system.
+// The resources stored in Keldarin.exe, read back from the file: what a user sees of both dialogs
+// (texts byte-exact, which control is which, the styles that change how it looks or behaves) and
+// a layout in which no control covers another. Expected values are spelled out on purpose,
+// independently of the resource script.
 #include "DialogTemplate.h"
 #include "ExeResources.h"
 
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <vector>
 
 namespace {
@@ -13,10 +16,8 @@ namespace {
 struct ExpectedItem {
     std::uint32_t id;
     const char* className;
-    DialogTemplate::Name text;
-    DialogTemplate::Rect rect;
-    std::uint32_t style;
-    std::uint32_t exStyle;
+    std::optional<DialogTemplate::Name> text; // none: a text of its own, not empty
+    std::uint32_t style;                      // the control's own style bits, the low word
 };
 
 // -1: 16 bits wide in a classic template, 32 bits in an extended one.
@@ -25,9 +26,6 @@ constexpr std::uint32_t kNoIdEx = 0xFFFFFFFF;
 
 DialogTemplate::Name Text(const char* text) {
     return {text, -1};
-}
-DialogTemplate::Name Ordinal(int id) {
-    return {"", id};
 }
 
 // The predefined classes may be stored by number.
@@ -41,88 +39,86 @@ std::string ClassName(const DialogTemplate::Name& name) {
     return name.text;
 }
 
-std::string Describe(const DialogTemplate::Name& name) {
-    return name.ordinal >= 0 ? "#" + std::to_string(name.ordinal) : "\"" + name.text + "\"";
+bool Overlap(const DialogTemplate::Rect& a, const DialogTemplate::Rect& b) {
+    return a.x < b.x + b.cx && b.x < a.x + a.cx && a.y < b.y + b.cy && b.y < a.y + a.cy;
 }
 
+// Every control visible, enabled, inside the dialog and clear of every other one.
 void ExpectItems(const DialogTemplate& dialog, const std::vector<ExpectedItem>& expected) {
     ASSERT_EQ(dialog.items.size(), expected.size());
     for (std::size_t i = 0; i < expected.size(); ++i) {
         const auto& item = dialog.items[i];
         const auto& want = expected[i];
-        SCOPED_TRACE("control " + std::to_string(i) + " " + Describe(want.text));
+        SCOPED_TRACE("control " + std::to_string(i) + " \"" + item.text.text + "\"");
         EXPECT_EQ(item.id, want.id);
         // Window classes are matched without regard to case.
         EXPECT_STRCASEEQ(ClassName(item.className).c_str(), want.className);
-        EXPECT_EQ(item.text, want.text) << "got " << Describe(item.text);
-        EXPECT_EQ(item.rect, want.rect) << "got " << item.rect.x << ", " << item.rect.y << ", "
-                                        << item.rect.cx << ", " << item.rect.cy;
-        EXPECT_EQ(item.style, want.style) << std::hex << "got 0x" << item.style;
-        EXPECT_EQ(item.exStyle, want.exStyle) << std::hex << "got 0x" << item.exStyle;
-        EXPECT_EQ(item.extraBytes, 0u);
+        if (want.text) {
+            EXPECT_EQ(item.text.text, want.text->text);
+            EXPECT_EQ(item.text.ordinal, want.text->ordinal);
+        } else {
+            EXPECT_FALSE(item.text.text.empty());
+        }
+        EXPECT_EQ(item.style & 0xFFFF, want.style) << std::hex << "got 0x" << item.style;
+        EXPECT_EQ(item.style & (WS_VISIBLE | WS_DISABLED), static_cast<DWORD>(WS_VISIBLE));
+        const auto& r = item.rect;
+        EXPECT_TRUE(r.x >= 0 && r.y >= 0 && r.x + r.cx <= dialog.rect.cx &&
+                    r.y + r.cy <= dialog.rect.cy);
+        for (std::size_t j = i + 1; j < expected.size(); ++j)
+            EXPECT_FALSE(Overlap(r, dialog.items[j].rect)) << "covers control " << j;
     }
 }
 
+constexpr DWORD kFrame = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME;
+
 } // namespace
 
-TEST(StoredResources, MainDialogTemplateIsExtendedWithItsCaptionFontStylesAndTenControls) {
+TEST(StoredResources, MainDialogHasItsCaptionFontTextsAndTenControls) {
     const ExeResources exe(KELDARIN_EXE);
     const auto dialog = DialogTemplate::Parse(exe.Bytes(RT_DIALOG, 102));
 
-    EXPECT_TRUE(dialog.extended);
     EXPECT_EQ(dialog.caption, "Keldarin");
-    EXPECT_EQ(dialog.rect, (DialogTemplate::Rect{0, 0, 137, 167}));
-    EXPECT_EQ(dialog.style, 0x90CA00C0u) << std::hex << dialog.style;
-    EXPECT_EQ(dialog.exStyle, 0x00040000u) << std::hex << dialog.exStyle;
-    EXPECT_EQ(dialog.helpId, 0u);
-    EXPECT_EQ(dialog.menu, Text(""));
-    EXPECT_EQ(dialog.windowClass, Text(""));
+    // A system menu for the About entry and a minimize box; a fixed size.
+    EXPECT_EQ(dialog.style & kFrame, static_cast<DWORD>(WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX));
     EXPECT_EQ(dialog.typeface, "Arial Black");
     EXPECT_EQ(dialog.pointSize, 8);
-    EXPECT_EQ(dialog.weight, 0);
-    EXPECT_EQ(dialog.italic, 0);
-    EXPECT_EQ(dialog.charset, 1);
 
-    ExpectItems(
-        dialog,
-        {
-            {1000, "EDIT", Text(""), {15, 19, 85, 12}, 0x50810880, 0},
-            {kNoIdEx, "STATIC", Text("Datei ausw\xE4hlen:"), {13, 7, 111, 9}, 0x50020001, 0x20},
-            {kNoIdEx, "STATIC", Text("Info Fenster"), {13, 48, 111, 9}, 0x50020001, 0x20},
-            {1003, "EDIT", Text(""), {17, 59, 103, 81}, 0x50B118C4, 0},
-            {1004, "BUTTON", Text("Clonen"), {43, 146, 53, 15}, 0x50010000, 0},
-            {1005, "BUTTON", Text("..."), {105, 19, 18, 12}, 0x50010F00, 0},
-            {1007, "msctls_progress32", Text("Progress2"), {124, 59, 6, 81}, 0x50000005, 0},
-            {1009, "msctls_progress32", Text("Progress2"), {7, 59, 6, 81}, 0x50000005, 0},
-            {kNoIdEx, "STATIC", Text("Gesamt Status"), {7, 142, 32, 19}, 0x50020000, 0},
-            {kNoIdEx, "STATIC", Text("Teil Status"), {107, 142, 23, 17}, 0x50020002, 0},
-        });
+    const DWORD meter = PBS_VERTICAL | PBS_SMOOTH;
+    ExpectItems(dialog,
+                {
+                    {1000, "EDIT", Text(""), ES_READONLY | ES_AUTOHSCROLL},
+                    {kNoIdEx, "STATIC", Text("Datei ausw\xE4hlen:"), SS_CENTER},
+                    {kNoIdEx, "STATIC", Text("Info Fenster"), SS_CENTER},
+                    {1003, "EDIT", Text(""),
+                     ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_READONLY | ES_WANTRETURN},
+                    {1004, "BUTTON", Text("Clonen"), BS_PUSHBUTTON},
+                    {1005, "BUTTON", Text("..."), BS_CENTER | BS_VCENTER},
+                    {1007, "msctls_progress32", Text("Progress2"), meter},
+                    {1009, "msctls_progress32", Text("Progress2"), meter},
+                    {kNoIdEx, "STATIC", Text("Gesamt Status"), SS_LEFT},
+                    {kNoIdEx, "STATIC", Text("Teil Status"), SS_RIGHT},
+                });
+    // The total meter stands left of the info window, the part meter right of it.
+    EXPECT_LT(dialog.items[7].rect.x, dialog.items[3].rect.x);
+    EXPECT_GT(dialog.items[6].rect.x, dialog.items[3].rect.x);
 }
 
-TEST(StoredResources, AboutBoxTemplateIsClassicWithItsFourControlsAndTheApplicationIcon) {
+TEST(StoredResources, AboutBoxHasItsCaptionVersionOkAndTheApplicationIcon) {
     const ExeResources exe(KELDARIN_EXE);
     const auto dialog = DialogTemplate::Parse(exe.Bytes(RT_DIALOG, 100));
 
-    EXPECT_FALSE(dialog.extended);
     EXPECT_EQ(dialog.caption, "Info \xFC"
                               "ber Keldarin");
-    EXPECT_EQ(dialog.rect, (DialogTemplate::Rect{0, 0, 184, 55}));
-    EXPECT_EQ(dialog.style, 0x80C800C0u) << std::hex << dialog.style;
-    EXPECT_EQ(dialog.exStyle, 0u) << std::hex << dialog.exStyle;
+    EXPECT_EQ(dialog.style & kFrame, static_cast<DWORD>(WS_CAPTION | WS_SYSMENU));
     EXPECT_EQ(dialog.typeface, "MS Sans Serif");
     EXPECT_EQ(dialog.pointSize, 8);
 
-    ASSERT_EQ(dialog.items.size(), 4u);
-    // The second line's text is free; it must say something.
-    EXPECT_FALSE(dialog.items[1].text.text.empty());
-    const DialogTemplate::Name secondLine = dialog.items[1].text;
-    ExpectItems(dialog,
-                {
-                    {kNoId, "STATIC", Text("Keldarin Version 1.1"), {39, 14, 88, 8}, 0x50020080, 0},
-                    {kNoId, "STATIC", secondLine, {39, 29, 66, 8}, 0x50020000, 0},
-                    {1, "BUTTON", Text("OK"), {129, 32, 48, 16}, 0x50030001, 0},
-                    {kNoId, "STATIC", Ordinal(128), {13, 13, 20, 20}, 0x50000003, 0},
-                });
+    ExpectItems(dialog, {
+                            {kNoId, "STATIC", Text("Keldarin Version 1.1"), SS_NOPREFIX},
+                            {kNoId, "STATIC", std::nullopt, SS_LEFT}, // free text
+                            {IDOK, "BUTTON", Text("OK"), BS_DEFPUSHBUTTON},
+                            {kNoId, "STATIC", DialogTemplate::Name{"", 128}, SS_ICON},
+                        });
 }
 
 TEST(StoredResources, SystemMenuTextIsInTheStringTable) {
