@@ -52,8 +52,6 @@ public:
     Cause GetCause() const { return m_cause; }
     const std::string& Path() const { return m_path; }
     int SystemCode() const { return m_code; }
-    // The reason alone, without the action and the path.
-    const std::string& Reason() const { return m_reason; }
 
 private:
     FileError(Action action, std::string path, Cause cause, int code, std::string reason,
