@@ -29,8 +29,9 @@ public:
     static bool Shows(std::FILE* stream);
     // The width of the terminal behind stream, in characters; 0 where it does not say.
     static std::size_t Columns(std::FILE* stream);
-    // Shows the prompt and waits until a key is pressed.
-    static void WaitForKey(const std::string& prompt);
+    // For a console that closes as the run ends (Arguments::StartedAlone): shows the prompt and
+    // waits until a key is pressed. A POSIX terminal outlives what runs in it: nothing waits.
+    static void WaitBeforeClosing(const std::string& prompt);
 
 private:
     class Session; // what the run changed, put back when it ends

@@ -17,7 +17,7 @@ int main(int argc, char** argv) {
     if (const std::optional<int> code = commandLine.Parse(arguments.Count(), arguments.Values())) {
         // Its console closes with it: the help would flash by unread.
         if (arguments.StartedAlone())
-            Terminal::WaitForKey(Messages::PressAKeyToClose());
+            Terminal::WaitBeforeClosing(Messages::PressAKeyToClose());
         return *code;
     }
     return BatchRunner(commandLine.Get()).Run();

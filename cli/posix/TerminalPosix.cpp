@@ -22,8 +22,4 @@ std::size_t Terminal::Columns(std::FILE* stream) {
     return ioctl(fileno(stream), TIOCGWINSZ, &size) == 0 ? size.ws_col : 0;
 }
 
-void Terminal::WaitForKey(const std::string& prompt) {
-    Write(stdout, prompt + "\n");
-    std::fflush(stdout);
-    std::getchar(); // a terminal hands a key over with its line
-}
+void Terminal::WaitBeforeClosing(const std::string&) {}

@@ -13,7 +13,7 @@ Arguments::Arguments(int argc, char** argv) {
     // Without a command line from the system the C runtime's own arguments stand.
     if (!fromSystem)
         m_arguments.assign(argv, argv + argc);
-    std::optional<std::string> unheld; // the first such argument, "?" for what is lost
+    std::optional<std::string> unheld; // the first the code page cannot hold, "?" for what is lost
     std::optional<std::string> quoted; // the first argument with a quote
     for (int i = 0; fromSystem && i < count; ++i) {
         const std::optional<std::string> exact = CodePage::Narrow(held[i]);

@@ -122,7 +122,7 @@ std::size_t Terminal::Columns(std::FILE* stream) {
     return static_cast<std::size_t>(info.srWindow.Right - info.srWindow.Left + 1);
 }
 
-void Terminal::WaitForKey(const std::string& prompt) {
+void Terminal::WaitBeforeClosing(const std::string& prompt) {
     Write(stdout, prompt + "\n");
     const HANDLE input = ::GetStdHandle(STD_INPUT_HANDLE);
     ::FlushConsoleInputBuffer(input);
