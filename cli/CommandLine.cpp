@@ -3,14 +3,12 @@
 #include "ExistingFolder.h"
 #include "ExitCode.h"
 #include "ImageLayout.h"
+#include "ImagePatterns.h"
 #include "Messages.h"
 #include "Platform.h"
+#include "SystemHelp.h"
 #include "VariantTable.h"
 #include "Version.h"
-
-#ifdef _WIN32
-#include "ImagePatterns.h"
-#endif
 
 #include <cerrno>
 #include <cstdio>
@@ -51,35 +49,6 @@ const char kExitStatus[] = R"(EXIT STATUS
      (checked before anything is converted)
 )";
 
-// Examples in the shape of the platform's own folders and checksum tools.
-#ifdef _WIN32
-const char kExamples[] = R"(
-EXAMPLES
-  keldarin-cli info *.img
-  keldarin-cli convert -b C:\Bootloader box.img
-  keldarin-cli convert -b C:\Bootloader -o C:\Umgewandelt --verify *.img
-  keldarin-cli convert --dry-run --json *.img
-  keldarin-cli convert --to 2x *.img
-      the 2x images are skipped, the 1x ones converted
-  keldarin-cli info -b C:\Bootloader *.img
-      which boot-loader file each image carries
-  keldarin-cli convert --checksum-file SHA256SUMS.txt *.img
-  certutil -hashfile "box(2xImage).img" SHA256
-      the hash of one output, the same as on its line in SHA256SUMS.txt
-)";
-#else
-const char kExamples[] = R"(
-EXAMPLES
-  keldarin-cli info *.img
-  keldarin-cli convert -b /srv/bootloaders box.img
-  keldarin-cli convert -b bl -o converted --verify *.img
-  keldarin-cli convert --dry-run --json *.img
-  keldarin-cli convert --to 2x *.img          # the 2x images are skipped, the 1x ones converted
-  keldarin-cli info -b /srv/bootloaders *.img # which boot-loader file each image carries
-  keldarin-cli convert --checksum-file SHA256SUMS *.img && sha256sum -c SHA256SUMS
-)";
-#endif
-
 const char kCommandHelp[] = R"(
 Run "keldarin-cli COMMAND --help" for the options of a command.
 )";
@@ -101,37 +70,6 @@ EXIT STATUS
   1  at least one input failed
   2  usage error
 )";
-
-#ifdef _WIN32
-// cmd.exe and PowerShell hand wildcards over as typed; on POSIX the shell expands them.
-const char kWindowsNames[] = R"(
-NAMES ON WINDOWS
-  An IMAGE with * (any run of characters) or ? (one character) in its file name stands for the
-  files (not folders) in that folder whose names match, case ignored, in name order, in cmd.exe
-  and PowerShell alike. A pattern that matches no file is one failure, "no file matches", and
-  the other images still run. Only * and ? are wildcards: a name with [ ] or other such
-  characters is taken as typed. Windows names cannot hold * or ?, so quotes never make a
-  pattern a name; quote a name with spaces, pattern or not, as for any Windows tool:
-    keldarin-cli convert "C:\Meine Bilder\*.img"
-  Names with umlauts or in any other script work as typed on Windows 10 version 1903 or later;
-  older Windows takes only the names of its ANSI code page (Windows-1252 for German).
-
-  Options start with - or --, so /img/box.img is a path; /? alone or after a command shows its
-  help. Paths may be verbatim (\\?\C:\..., \\?\UNC\server\share\...) or device paths
-  (\\.\C:\...); the output lies beside its input in the same form. In cmd.exe a backslash
-  before a closing quote keeps the quote: -b "C:\Boot loader\" box.img reaches the tool as one
-  argument, C:\Boot loader" box.img, which it refuses; leave that backslash out.
-)";
-#endif
-
-// The footer of a manual page, with what only Windows needs said.
-std::string WithPlatformNotes(const char* footer) {
-#ifdef _WIN32
-    return std::string(footer) + kWindowsNames;
-#else
-    return footer;
-#endif
-}
 
 // A help text or the version that did not reach its reader fails the run, as a report does.
 int HelpWritten() {
@@ -164,7 +102,8 @@ CommandLine::CommandLine() : m_app(Description(), Messages::kProgramName) {
     m_app.require_subcommand(1);
     // A path that starts with "/" is a path on Windows too; the commands inherit this.
     m_app.allow_windows_style_options(false);
-    m_app.footer(std::string(kExitStatus) + kExamples + WithPlatformNotes(kCommandHelp));
+    m_app.footer(std::string(kExitStatus) + SystemHelp::kExamples +
+                 SystemHelp::WithNotes(kCommandHelp));
 
     m_info = m_app.add_subcommand(
         "info", "Show each image's length, kind, variant, the name a conversion would write and "
@@ -184,7 +123,7 @@ CommandLine::CommandLine() : m_app(Description(), Messages::kProgramName) {
     m_convert->add_flag("--verify", m_options.verify,
                         "Read each output back before it gets its name, and compare");
     AddCommonOptions(*m_convert);
-    m_convert->footer(WithPlatformNotes(kConvertFooter));
+    m_convert->footer(SystemHelp::WithNotes(kConvertFooter));
 }
 
 void CommandLine::AddCommonOptions(CLI::App& command) {
@@ -226,8 +165,6 @@ std::optional<int> CommandLine::Parse(int argc, char** argv) {
     for (Variant variant : {Variant::k1x, Variant::k2x})
         if (m_target == InfoOf(variant).name)
             m_options.target = variant;
-#ifdef _WIN32
     ImagePatterns::Expand(m_options);
-#endif
     return std::nullopt;
 }

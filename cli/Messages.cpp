@@ -1,5 +1,7 @@
 #include "Messages.h"
 
+#include "Utf8.h"
+
 #include <cstdio>
 
 namespace Messages {
@@ -32,32 +34,6 @@ std::string ReportNotWritten(const std::string& reason) {
 
 namespace {
 
-// The length of the well-formed UTF-8 sequence of more than one byte that starts at text[at],
-// or 0 where none does.
-std::size_t Utf8SequenceAt(const std::string& text, std::size_t at) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[at + i]); };
-    const unsigned char lead = byte(0);
-    std::size_t length = 0;
-    unsigned char low = 0x80, high = 0xBF; // the range of the second byte
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        low = lead == 0xE0 ? 0xA0 : 0x80;  // no overlong form
-        high = lead == 0xED ? 0x9F : 0xBF; // no surrogate
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        low = lead == 0xF0 ? 0x90 : 0x80;  // no overlong form
-        high = lead == 0xF4 ? 0x8F : 0xBF; // nothing past U+10FFFF
-    }
-    if (length == 0 || at + length > text.size() || byte(1) < low || byte(1) > high)
-        return 0;
-    for (std::size_t i = 2; i < length; ++i)
-        if (byte(i) < 0x80 || byte(i) > 0xBF)
-            return 0;
-    return length;
-}
-
 std::string Escaped(const char* format, unsigned value) {
     char escape[8];
     std::snprintf(escape, sizeof escape, format, value);
@@ -70,13 +46,11 @@ std::string OneLine(const std::string& text) {
     std::string line;
     for (std::size_t i = 0; i < text.size();) {
         const auto byte = static_cast<unsigned char>(text[i]);
-        const std::size_t sequence = byte >= 0x80 ? Utf8SequenceAt(text, i) : 0;
-        // C1 controls, which 8-bit terminals obey as C0 ones: U+0080 to U+009F, and raw bytes
-        // of that range that are no part of a UTF-8 character.
-        if (sequence == 2 && byte == 0xC2 && static_cast<unsigned char>(text[i + 1]) < 0xA0) {
-            line += Escaped("\\u%04X", static_cast<unsigned char>(text[i + 1]));
-        } else if (sequence > 0) {
-            line.append(text, i, sequence);
+        const std::optional<Utf8::Character> c = Utf8::CharacterAt(text, i);
+        // The C1 characters are left whole for WithC1Escaped; here only the raw bytes of that
+        // range, which are no part of a UTF-8 character, are escaped.
+        if (c && c->length > 1) {
+            line.append(text, i, c->length);
         } else if (byte == '\n') {
             line += "\\n";
         } else if (byte == '\r') {
@@ -88,9 +62,25 @@ std::string OneLine(const std::string& text) {
         } else {
             line += text[i];
         }
-        i += sequence > 0 ? sequence : 1;
+        i += c ? c->length : 1;
     }
-    return line;
+    return WithC1Escaped(line);
+}
+
+std::string WithC1Escaped(const std::string& text) {
+    // 0xC2 is never a continuation byte: followed by 0x80 to 0x9F it is one of them, wherever it
+    // stands, and nothing else.
+    std::string escaped;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
+        if (static_cast<unsigned char>(text[i]) == 0xC2 && next >= 0x80 && next <= 0x9F) {
+            escaped += Escaped("\\u%04X", next);
+            ++i;
+        } else {
+            escaped += text[i];
+        }
+    }
+    return escaped;
 }
 
 std::string KindName(bool full) {

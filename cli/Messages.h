@@ -25,6 +25,9 @@ std::string ReportNotWritten(const std::string& reason);
 // A text made fit for one line of a terminal: control characters are spelled as escapes, so
 // that no name can break a line, forge another, or reach the terminal as a command.
 std::string OneLine(const std::string& text);
+// The C1 controls U+0080 to U+009F, which an 8-bit terminal obeys as it does C0 ones, spelled
+// "\u009B", as JSON takes them too; the rest of the text as it stands.
+std::string WithC1Escaped(const std::string& text);
 
 std::string KindName(bool full);
 
@@ -39,7 +42,7 @@ std::string Warning(const std::string& input, const std::string& text);
 std::string BootLoaderNotCompared(const std::string& reason);
 std::string ChecksumFileNotWritten(const std::string& reason);
 
-// -b and -o on Windows, in the words of the argument library's own check elsewhere.
+// -b and -o, in the words of the argument library's own check.
 std::string FolderMissing(const std::string& name);
 std::string FolderIsAFile(const std::string& name);
 // Windows: an image argument with wildcards that names no file.
@@ -48,7 +51,7 @@ std::string NoFileMatches();
 std::string NameBeyondCodePage(unsigned codePage);
 // Windows: an argument holding a quote, which no name can: cmd.exe's trailing-backslash trap.
 std::string QuoteInArgument();
-// -b and -o on Windows: a folder that the system could not ask for its reason.
+// -b and -o: a folder that the system could not be asked about, for the reason given.
 std::string FolderUnusable(const std::string& name, const std::string& reason);
 // Windows, started from Explorer on a console of its own: the last line before it closes.
 std::string PressAKeyToClose();

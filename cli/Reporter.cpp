@@ -3,21 +3,13 @@
 #include "Hex.h"
 #include "Messages.h"
 #include "Platform.h"
+#include "Terminal.h"
+#include "Utf8.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <nlohmann/json.hpp>
-
-#ifdef _WIN32
-#include "ConsoleOutput.h"
-
-#include <io.h>
-#define isatty _isatty
-#else
-#include <sys/ioctl.h>
-#include <unistd.h>
-#endif
 
 using ImageLayout::ImageKind;
 
@@ -37,31 +29,8 @@ std::string TargetText(const ImageFacts& facts) {
     return VariantText(TargetOf(facts.variant));
 }
 
-// Text with names in it, as its reader takes it. Names are in the active code page, unless the
-// text is UTF-8 already (JSON).
-void PutText(std::FILE* stream, const std::string& text, bool utf8 = false) {
-#ifdef _WIN32
-    ConsoleOutput::Write(stream, text,
-                         utf8 ? ConsoleOutput::Encoding::Utf8
-                              : ConsoleOutput::Encoding::ActiveCodePage);
-#else
-    (void)utf8;
-    std::fwrite(text.data(), 1, text.size(), stream);
-#endif
-}
-
 void PutTextLine(std::FILE* stream, const std::string& line) {
-    PutText(stream, line + "\n");
-}
-
-// The width of the terminal that shows stderr, in characters; 0 where it does not say.
-std::size_t TerminalColumns() {
-#ifdef _WIN32
-    return ConsoleOutput::Columns(stderr);
-#else
-    struct winsize size;
-    return ioctl(2, TIOCGWINSZ, &size) == 0 ? size.ws_col : 0;
-#endif
+    Terminal::Write(stream, line + "\n");
 }
 
 // The columns a character takes on a terminal: two for the wide East Asian scripts.
@@ -73,34 +42,21 @@ std::size_t ColumnsOf(char32_t c) {
     return wide ? 2 : 1;
 }
 
-// As much of a UTF-8 line as fits in columns, cut between characters (a byte that is no part of
-// UTF-8 takes one); width gets the columns it takes.
+// As much of a UTF-8 line as fits in columns, cut between characters; width gets the columns it
+// takes.
 std::string FitTo(const std::string& line, std::size_t columns, std::size_t& width) {
     width = 0;
     std::size_t at = 0;
     while (at < line.size()) {
-        const auto lead = static_cast<unsigned char>(line[at]);
-        std::size_t length = lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-        if (at + length > line.size())
-            length = 1;
-        char32_t c = length == 1 ? lead : lead & (0x7Fu >> length);
-        for (std::size_t k = 1; k < length; ++k)
-            c = c << 6 | (static_cast<unsigned char>(line[at + k]) & 0x3Fu);
-        if (width + ColumnsOf(c) > columns)
+        // A byte that is no part of a character shows as one replacement character.
+        const Utf8::Character c =
+            Utf8::CharacterAt(line, at).value_or(Utf8::Character{U'\uFFFD', 1});
+        if (width + ColumnsOf(c.code) > columns)
             break;
-        width += ColumnsOf(c);
-        at += length;
+        width += ColumnsOf(c.code);
+        at += c.length;
     }
     return line.substr(0, at);
-}
-
-bool IsUtf8(const std::string& text) {
-    try {
-        (void)nlohmann::json(text).dump();
-        return true;
-    } catch (const nlohmann::json::type_error&) {
-        return false;
-    }
 }
 
 // A name as JSON: the text, and where it is not UTF-8 (file names are bytes) also the exact
@@ -108,34 +64,15 @@ bool IsUtf8(const std::string& text) {
 void PutName(nlohmann::json& object, const char* key, const std::string& name) {
     const std::optional<std::string> utf8 = Platform::Utf8Of(name);
     object[key] = utf8 ? *utf8 : name;
-    if (!utf8 || !IsUtf8(*utf8))
+    if (!utf8 || !Utf8::IsWellFormed(*utf8))
         object[std::string(key) + "_hex"] =
             LowerHex(reinterpret_cast<const unsigned char*>(name.data()), name.size());
-}
-
-// JSON as dumped, with the C1 controls U+0080 to U+009F escaped, which JSON allows and a dump
-// leaves raw: an 8-bit terminal obeys them as it does C0 ones. In well-formed UTF-8, 0xC2
-// followed by 0x80 to 0x9F is one of them and nothing else.
-std::string WithC1Escaped(const std::string& json) {
-    std::string escaped;
-    for (std::size_t i = 0; i < json.size(); ++i) {
-        const auto next = i + 1 < json.size() ? static_cast<unsigned char>(json[i + 1]) : 0;
-        if (static_cast<unsigned char>(json[i]) == 0xC2 && next >= 0x80 && next <= 0x9F) {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\u%04x", next);
-            escaped += escape;
-            ++i;
-        } else {
-            escaped += json[i];
-        }
-    }
-    return escaped;
 }
 
 } // namespace
 
 Reporter::Reporter(const Options& options, std::size_t total)
-    : m_options(options), m_total(total), m_progress(!options.quiet && isatty(2)) {}
+    : m_options(options), m_total(total), m_progress(!options.quiet && Terminal::Shows(stderr)) {}
 
 void Reporter::Starting(std::size_t index, const std::string& input) {
     if (!m_progress)
@@ -146,9 +83,10 @@ void Reporter::Starting(std::size_t index, const std::string& input) {
     const std::string utf8 = Platform::Utf8Of(line).value_or(line);
     // A line that wraps leaves its first row behind when it is cleared: it is cut short of the
     // last column, where some terminals wrap already.
-    const std::size_t columns = TerminalColumns();
+    const std::size_t columns = Terminal::Columns(stderr);
     std::size_t width = 0;
-    PutText(stderr, FitTo(utf8, columns > 1 ? columns - 1 : utf8.size(), width), true);
+    Terminal::Write(stderr, FitTo(utf8, columns > 1 ? columns - 1 : utf8.size(), width),
+                    Terminal::Encoding::Utf8);
     std::fflush(stderr);
     m_progressWidth = width;
 }
@@ -180,7 +118,7 @@ void Reporter::Report(const InputResult& result) {
 
 void Reporter::WriteListing(const std::string& listing) {
     ClearProgress();
-    PutText(stdout, listing);
+    Terminal::Write(stdout, listing);
     FlushStdout();
 }
 
@@ -262,7 +200,8 @@ void Reporter::WriteJson(const InputResult& result) const {
             ? json()
             : json(Platform::Utf8Of(result.failure->reason).value_or(result.failure->reason));
     // File names are bytes, not necessarily UTF-8: replace what is not, rather than fail.
+    // An 8-bit terminal obeys the C1 controls, which JSON allows raw and a dump leaves so.
     const std::string line =
-        WithC1Escaped(object.dump(-1, ' ', false, json::error_handler_t::replace)) + "\n";
-    PutText(stdout, line, true);
+        Messages::WithC1Escaped(object.dump(-1, ' ', false, json::error_handler_t::replace)) + "\n";
+    Terminal::Write(stdout, line, Terminal::Encoding::Utf8);
 }

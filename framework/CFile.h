@@ -29,7 +29,6 @@ public:
     // Throws unless all bytes were written.
     void Write(const void* buffer, UINT count);
     ULONGLONG GetLength() const;
-    const CString& GetFilePath() const { return m_strFileName; }
 
     static void Remove(const char* path);
 

@@ -1,6 +1,7 @@
 #include "CFileException.h"
 
 #include "FrameworkTexts.h"
+#include "SystemMessage.h"
 
 CFileException::CFileException(const char* path, Action action, DWORD osError)
     : m_strFileName(path), m_action(action), m_cause(systemError), m_lOsError(osError) {}
@@ -10,18 +11,12 @@ CFileException::CFileException(const char* path, Action action, Cause cause)
 
 namespace {
 
-CString SystemMessage(DWORD osError) {
-    char* text = nullptr;
-    const DWORD length = ::FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, osError, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-    CString message;
-    if (length > 0)
-        message = text;
-    else
-        message.Format(FrameworkTexts::kUnknownSystemError, static_cast<unsigned>(osError));
-    ::LocalFree(text);
-    return message;
+CString SystemReason(DWORD osError) {
+    if (const std::optional<std::string> text = SystemMessage(osError))
+        return text->c_str();
+    CString unknown;
+    unknown.Format(FrameworkTexts::kUnknownSystemError, static_cast<unsigned>(osError));
+    return unknown;
 }
 
 } // namespace
@@ -30,7 +25,7 @@ CString CFileException::GetErrorMessage() const {
     CString message;
     message.Format(FrameworkTexts::kFileErrorFormat, static_cast<const char*>(m_strFileName),
                    FrameworkTexts::kFileActions[m_action]);
-    message += m_cause == systemError ? static_cast<const char*>(SystemMessage(m_lOsError))
+    message += m_cause == systemError ? static_cast<const char*>(SystemReason(m_lOsError))
                                       : FrameworkTexts::kUnexpectedLength;
     return message;
 }

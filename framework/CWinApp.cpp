@@ -71,13 +71,12 @@ const char* AfxGetAppName() {
 
 void AfxEnableControlContainer() {}
 
-int AfxWinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
+int AfxWinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // Multi-byte string functions must follow the system's ANSI code page, as file names do.
     _setmbcp(_MB_CP_ANSI);
     CWinApp* app = AfxGetApp();
     if (!app)
         return -1;
-    app->m_hInstance = hInstance;
     if (app->m_strAppName.IsEmpty())
         app->m_strAppName = ModuleTitle();
     // There is no message loop of the framework's own: a program does its work in InitInstance,

@@ -22,7 +22,6 @@ public:
     void OnHelp();
 
     CWnd* m_pMainWnd = nullptr;
-    HINSTANCE m_hInstance = nullptr;
     CString m_strAppName;
 
     DECLARE_MESSAGE_MAP()

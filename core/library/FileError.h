@@ -54,8 +54,6 @@ public:
     int SystemCode() const { return m_code; }
     // Whether the system said the process, or the system, has no room for another open file.
     bool IsOutOfHandles() const;
-    // The reason alone, without the action and the path.
-    const std::string& Reason() const { return m_reason; }
 
 private:
     FileError(Action action, std::string path, Cause cause, int code, std::string reason,

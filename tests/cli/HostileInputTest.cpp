@@ -71,13 +71,13 @@ TEST_F(Hostile, SignalsIgnoredAtTheStartStayIgnoredAndOthersEndTheRunByThemselve
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
 }
 
-// A FIFO would block a plain open, a newline could forge a line and a name that is not UTF-8
-// could not be told apart in JSON: each input gets one line of its own, the others still run.
+// A FIFO would block a plain open, a control could forge a line or command the terminal, also in
+// JSON, and a name that is not UTF-8 could not be told apart there: each input gets one line.
 TEST_F(Hostile, HostileNamesAndFilesEachGetOneLineAndTheBatchGoesOn) {
     ASSERT_EQ(mkfifo((Dir() / "fifo.img").c_str(), 0600), 0);
     Put("\xFF.img", BareImage(true));
-    const CliOutcome run =
-        Cli({"convert", "--json", "", "fifo.img", "new\nline.img", "\x1B[31m.img", "\xFF.img"});
+    const CliOutcome run = Cli(
+        {"convert", "--json", "", "fifo.img", "new\nline.img", "\x1B[31m\xC2\x9B.img", "\xFF.img"});
     EXPECT_EQ(run.exitCode, 1);
     const std::vector<std::string> errors = Lines(run.err);
     ASSERT_EQ(errors.size(), 4u) << run.err;
@@ -85,7 +85,8 @@ TEST_F(Hostile, HostileNamesAndFilesEachGetOneLineAndTheBatchGoesOn) {
     EXPECT_EQ(errors[1],
               "keldarin-cli: fifo.img: cannot open fifo.img: not a regular file but a FIFO");
     EXPECT_EQ(errors[2].rfind("keldarin-cli: new\\nline.img: cannot open", 0), 0u);
-    EXPECT_EQ(errors[3].rfind("keldarin-cli: \\x1B[31m.img: cannot open", 0), 0u);
+    EXPECT_EQ(errors[3].rfind("keldarin-cli: \\x1B[31m\\u009B.img: cannot open", 0), 0u);
+    EXPECT_NE(run.out.find("\"input\":\"\\u001b[31m\\u009B.img\""), std::string::npos) << run.out;
     const nlohmann::json last = nlohmann::json::parse(Lines(run.out).back());
     EXPECT_EQ(last["input_hex"], "ff2e696d67");
     EXPECT_TRUE(last["ok"]);

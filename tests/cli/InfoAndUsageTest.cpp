@@ -62,7 +62,7 @@ TEST_F(Usage, MistakesInTheCommandLineExitWithTwoAndRunNothing) {
         {"box.img"},
         {"convert"},
         {"convert", "--frobnicate", "box.img"},
-        {"convert", "-o", "missing-folder", "box.img"},
+        {"info", "-o", std::string(300, 'x'), "box.img"}, // not missing: the system says why
         {"convert", "-b", "missing-folder", "box.img"},
         {"info", "--verify", "box.img"},
         {"convert", "--to", "3x", "box.img"},
@@ -78,6 +78,7 @@ TEST_F(Usage, MistakesInTheCommandLineExitWithTwoAndRunNothing) {
         EXPECT_EQ(run.err.rfind("keldarin-cli: ", 0), 0u) << run.err;
     }
     EXPECT_NE(Cli({"bogus", "box.img"}).err.find("unknown command \"bogus\""), std::string::npos);
+    EXPECT_NE(Cli(mistakes[4]).err.find(": File name too long: xx"), std::string::npos);
     EXPECT_NE(Cli({"convert", "-b", ".", "-x.img"})
                   .err.find("IMAGE is required; -x.img is taken for an option: "
                             "to name an image that starts with \"-\", put \"--\" before it"),

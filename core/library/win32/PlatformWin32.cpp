@@ -1,6 +1,7 @@
 #include "Platform.h"
 
 #include "CodePage.h"
+#include "SystemMessage.h"
 #include "Win32Io.h"
 
 #include <limits>
@@ -8,13 +9,8 @@
 namespace Platform {
 
 std::string SystemReason(int code) {
-    char* text = nullptr;
-    const DWORD length = ::FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<char*>(&text), 0, nullptr);
     std::string reason =
-        length ? std::string(text, length) : "system error " + std::to_string(code);
-    ::LocalFree(text);
+        SystemMessage(static_cast<DWORD>(code)).value_or("system error " + std::to_string(code));
     while (!reason.empty() &&
            (reason.back() == '\n' || reason.back() == '\r' || reason.back() == '.'))
         reason.pop_back();

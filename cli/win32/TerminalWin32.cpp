@@ -1,6 +1,7 @@
-#include "ConsoleOutput.h"
+#include "Terminal.h"
 
 #include "CodePage.h"
+#include "Console.h"
 #include "Platform.h"
 
 #include <cstring>
@@ -26,20 +27,11 @@ BOOL WINAPI RestoreOnInterrupt(DWORD) {
     return FALSE;
 }
 
-// The console behind stream, or nothing for a pipe, a file or a device such as NUL.
-HANDLE ConsoleOf(std::FILE* stream) {
-    const auto handle = reinterpret_cast<HANDLE>(::_get_osfhandle(::_fileno(stream)));
-    DWORD mode = 0;
-    return handle != INVALID_HANDLE_VALUE && ::GetConsoleMode(handle, &mode) ? handle : nullptr;
-}
-
-} // namespace
-
 // Whole lines at a time, so that no character is cut in two on its way to UTF-16.
-class ConsoleOutput::Buffer : public std::streambuf {
+class LineBuffer : public std::streambuf {
 public:
-    explicit Buffer(std::FILE* stream) : m_stream(stream) {}
-    ~Buffer() override { sync(); }
+    explicit LineBuffer(std::FILE* stream) : m_stream(stream) {}
+    ~LineBuffer() override { sync(); }
 
 protected:
     int overflow(int c) override {
@@ -57,7 +49,7 @@ protected:
         return count;
     }
     int sync() override {
-        ConsoleOutput::Write(m_stream, m_pending);
+        Terminal::Write(m_stream, m_pending);
         m_pending.clear();
         return std::fflush(m_stream) == 0 ? 0 : -1;
     }
@@ -67,54 +59,38 @@ private:
     std::string m_pending;
 };
 
-ConsoleOutput::ConsoleOutput()
-    : m_out(std::make_unique<Buffer>(stdout)), m_err(std::make_unique<Buffer>(stderr)),
-      m_coutBuffer(std::cout.rdbuf(m_out.get())), m_cerrBuffer(std::cerr.rdbuf(m_err.get())) {
-    const UINT previous = ::GetConsoleOutputCP();
-    if (previous == 0 || previous == ::GetACP() || !::SetConsoleOutputCP(::GetACP()))
-        return;
-    g_previous = previous;
-    ::SetConsoleCtrlHandler(RestoreOnInterrupt, TRUE);
-}
+} // namespace
 
-ConsoleOutput::~ConsoleOutput() {
-    std::cout.flush();
-    std::cerr.flush();
-    std::cout.rdbuf(m_coutBuffer);
-    std::cerr.rdbuf(m_cerrBuffer);
-    Restore();
-    ::SetConsoleCtrlHandler(RestoreOnInterrupt, FALSE);
-}
-
-bool ConsoleOutput::OwnsConsoleAlone() {
-    // A program that runs the tool with its streams redirected gets no wait, console or not.
-    DWORD processes[2], mode = 0;
-    return ConsoleOf(stdout) && ::GetConsoleMode(::GetStdHandle(STD_INPUT_HANDLE), &mode) &&
-           ::GetConsoleProcessList(processes, 2) == 1;
-}
-
-std::size_t ConsoleOutput::Columns(std::FILE* stream) {
-    CONSOLE_SCREEN_BUFFER_INFO info;
-    const HANDLE console = ConsoleOf(stream);
-    if (!console || !::GetConsoleScreenBufferInfo(console, &info))
-        return 0;
-    return static_cast<std::size_t>(info.srWindow.Right - info.srWindow.Left + 1);
-}
-
-void ConsoleOutput::WaitForKey(const std::string& prompt) {
-    Write(stdout, prompt + "\n");
-    const HANDLE input = ::GetStdHandle(STD_INPUT_HANDLE);
-    ::FlushConsoleInputBuffer(input);
-    INPUT_RECORD record;
-    DWORD read = 0;
-    while (::ReadConsoleInputW(input, &record, 1, &read) && read == 1)
-        if (record.EventType == KEY_EVENT && record.Event.KeyEvent.bKeyDown)
+class Terminal::Session {
+public:
+    Session() : m_coutBuffer(std::cout.rdbuf(&m_out)), m_cerrBuffer(std::cerr.rdbuf(&m_err)) {
+        const UINT previous = ::GetConsoleOutputCP();
+        if (previous == 0 || previous == ::GetACP() || !::SetConsoleOutputCP(::GetACP()))
             return;
-}
+        g_previous = previous;
+        ::SetConsoleCtrlHandler(RestoreOnInterrupt, TRUE);
+    }
+    ~Session() {
+        std::cout.flush();
+        std::cerr.flush();
+        std::cout.rdbuf(m_coutBuffer);
+        std::cerr.rdbuf(m_cerrBuffer);
+        Restore();
+        ::SetConsoleCtrlHandler(RestoreOnInterrupt, FALSE);
+    }
 
-void ConsoleOutput::Write(std::FILE* stream, const std::string& text, Encoding encoding) {
+private:
+    LineBuffer m_out{stdout}, m_err{stderr};
+    std::streambuf* m_coutBuffer;
+    std::streambuf* m_cerrBuffer;
+};
+
+Terminal::Terminal() : m_session(std::make_unique<Session>()) {}
+Terminal::~Terminal() = default;
+
+void Terminal::Write(std::FILE* stream, const std::string& text, Encoding encoding) {
     const bool utf8 = encoding == Encoding::Utf8 || ::GetACP() == CP_UTF8;
-    if (const HANDLE console = ConsoleOf(stream)) {
+    if (const HANDLE console = Console::Of(stream)) {
         const std::optional<std::wstring> wide = CodePage::Widen(text, utf8 ? CP_UTF8 : CP_ACP);
         std::wstring lines; // line ends as the C runtime writes them to a console
         for (const wchar_t c : wide.value_or(L""))
@@ -132,4 +108,27 @@ void ConsoleOutput::Write(std::FILE* stream, const std::string& text, Encoding e
     // themselves), and a kill must not take it.
     if (stream == stderr)
         std::fflush(stream);
+}
+
+bool Terminal::Shows(std::FILE* stream) {
+    return ::_isatty(::_fileno(stream));
+}
+
+std::size_t Terminal::Columns(std::FILE* stream) {
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    const HANDLE console = Console::Of(stream);
+    if (!console || !::GetConsoleScreenBufferInfo(console, &info))
+        return 0;
+    return static_cast<std::size_t>(info.srWindow.Right - info.srWindow.Left + 1);
+}
+
+void Terminal::WaitBeforeClosing(const std::string& prompt) {
+    Write(stdout, prompt + "\n");
+    const HANDLE input = ::GetStdHandle(STD_INPUT_HANDLE);
+    ::FlushConsoleInputBuffer(input);
+    INPUT_RECORD record;
+    DWORD read = 0;
+    while (::ReadConsoleInputW(input, &record, 1, &read) && read == 1)
+        if (record.EventType == KEY_EVENT && record.Event.KeyEvent.bKeyDown)
+            return;
 }
