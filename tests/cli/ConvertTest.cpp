@@ -171,31 +171,6 @@ TEST_F(Convert, VerifyCatchesAnOutputThatStorageAltered) {
     EXPECT_TRUE(ReadFile(Dir() / "box(2xImage).img") == expected);
 }
 
-TEST_F(Convert, BootLoaderFilesAreReadOncePerRun) {
-    for (const char* name : {"a.img", "b.img", "c.img"})
-        Put(name, BareImage(true, name[0]));
-    Put("d.img", BareImage(false, 4));
-    const fs::path log = Dir() / "opens.log";
-
-    const CliOutcome run =
-        CliIn(Dir(), {"convert", "a.img", "b.img", "c.img", "d.img"},
-              {{"LD_PRELOAD", FaultyStorageLibrary()}, {"KELDARIN_OPEN_LOG", log.string()}});
-
-    ASSERT_EQ(run.exitCode, 0) << run.err;
-    int opens2x = 0;
-    int opens1x = 0;
-    int opensA = 0;
-    const Bytes opened = ReadFile(log);
-    for (const std::string& line : Lines(std::string(opened.begin(), opened.end()))) {
-        opens2x += line.find("2x.bin") != std::string::npos;
-        opens1x += line.find("1x.bin") != std::string::npos;
-        opensA += line == "a.img";
-    }
-    EXPECT_GE(opensA, 1) << "the log sees the program's opens";
-    EXPECT_EQ(opens2x, 1);
-    EXPECT_EQ(opens1x, 1);
-}
-
 TEST_F(Convert, QuietReportsFailuresOnly) {
     Put("box.img", BareImage(true));
     const CliOutcome run = Cli({"convert", "-q", "box.img", "gone.img"});

@@ -5,14 +5,11 @@
  * KELDARIN_FAULTY_FOLDER_FLUSH=1: every flush of a folder fails with EIO, as a failing disk's
  * would; flushes of files still work.
  * KELDARIN_FAULTY_CLOSE=1: every close of a regular file open for writing fails with EIO after
- * closing it, as a network file system's failed write-back does.
- * KELDARIN_OPEN_LOG=FILE: appends the name of every file the program opens, one a line. */
+ * closing it, as a network file system's failed write-back does. */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <errno.h>
 #include <fcntl.h>
-#include <stdarg.h>
-#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
@@ -46,40 +43,6 @@ static const void* Stored(int fd, const void* buffer, size_t count, unsigned cha
 FAULTY(write, (int fd, const void* buffer, size_t count), (fd, buffer, count))
 FAULTY(pwrite, (int fd, const void* buffer, size_t count, off_t at), (fd, buffer, count, at))
 FAULTY(pwrite64, (int fd, const void* buffer, size_t count, off64_t at), (fd, buffer, count, at))
-
-static void LogOpen(const char* path) {
-    const char* log = getenv("KELDARIN_OPEN_LOG");
-    if (!log)
-        return;
-    FILE* file = fopen(log, "a");
-    if (file) {
-        fprintf(file, "%s\n", path);
-        fclose(file);
-    }
-}
-
-static int RealOpen(const char* name, const char* path, int flags, mode_t mode) {
-    int (*real)(const char*, int, ...) = (int (*)(const char*, int, ...))dlsym(RTLD_NEXT, name);
-    return real(path, flags, mode);
-}
-
-int open(const char* path, int flags, ...) {
-    va_list args;
-    va_start(args, flags);
-    const mode_t mode = (flags & O_CREAT) ? va_arg(args, mode_t) : 0;
-    va_end(args);
-    LogOpen(path);
-    return RealOpen("open", path, flags, mode);
-}
-
-int open64(const char* path, int flags, ...) {
-    va_list args;
-    va_start(args, flags);
-    const mode_t mode = (flags & O_CREAT) ? va_arg(args, mode_t) : 0;
-    va_end(args);
-    LogOpen(path);
-    return RealOpen("open64", path, flags, mode);
-}
 
 int fsync(int fd) {
     static int (*real)(int);

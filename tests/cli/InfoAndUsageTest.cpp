@@ -37,23 +37,6 @@ TEST_F(Info, ShowsLengthKindVariantAndOutputNameAndWritesNothing) {
     EXPECT_EQ(Cli({"info", "box.img", "full.img"}).exitCode, 0);
 }
 
-TEST_F(Info, FullImageVariantIsReadOnePastTheLeadingArea) {
-    Bytes full = FullImage(false);
-    const unsigned char tux[] = {'t', 'u', 'x'};
-    std::copy(tux, tux + 3, full.begin() + 0x20000 + 8); // one byte too early: still 2x
-    Put("early.img", full);
-    std::copy(tux, tux + 3, full.begin() + 0x20001 + 8);
-    Put("right.img", full);
-
-    const CliOutcome run = Cli({"info", "--json", "early.img", "right.img"});
-
-    ASSERT_EQ(run.exitCode, 0) << run.err;
-    const std::vector<std::string> lines = Lines(run.out);
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(nlohmann::json::parse(lines[0])["variant"], "2x");
-    EXPECT_EQ(nlohmann::json::parse(lines[1])["variant"], "1x");
-}
-
 TEST_F(Usage, MistakesInTheCommandLineExitWithTwoAndRunNothing) {
     Put("box.img", BareImage(true));
     const auto before = Snapshot(Dir());

@@ -146,8 +146,8 @@ TEST(Batch, AnUnusableBootLoaderFailsEveryInputThatNeedsItAndWritesNothing) {
     }
 }
 
-// The window's steps come in its order, each byte of the boot loader once, and every result in
-// input order once its output has its name, however many are pending.
+// The window's steps come in its order, each byte of the boot loader once, each boot-loader file
+// is read once, and every result comes in input order once its output has its name.
 TEST(Batch, TellsItsStepsInOrderAndEachResultOnceItsOutputHasItsName) {
     const BatchFolder folder;
     WriteFile(folder.dir / "full.img", FullImage(false));
@@ -173,6 +173,7 @@ TEST(Batch, TellsItsStepsInOrderAndEachResultOnceItsOutputHasItsName) {
         EXPECT_TRUE(many.results[i].written) << names[i];
     }
     EXPECT_EQ(std::count(many.steps.begin(), many.steps.end(), "reported unnamed"), 0);
+    EXPECT_EQ(std::count(many.steps.begin(), many.steps.end(), "opened"), 2) << "once a file";
 }
 
 TEST(BatchOutputs, FindTheSameNameAndNamesThatACaseBlindFileSystemMayTakeForIt) {
