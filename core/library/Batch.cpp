@@ -49,9 +49,9 @@ public:
     bool IsFileOfTheBatch(const std::filesystem::path& path) const;
 
 private:
-    // Which boot-loader file the area equals, with a word on each file that could not be read.
-    void CompareBootLoaders(const unsigned char* area, InputResult& result,
-                            BatchProgress& progress);
+    // Which boot-loader file the area equals, with a word on each file that could not be used.
+    void CompareBootLoaders(const unsigned char* area, InputResult& result, BatchProgress& progress,
+                            BootLoaderStore::Use use);
     InputResult Attempt(Work work, const Input& input, std::optional<PendingReplace>& pending,
                         PendingOutputs& group, BatchProgress& progress);
     void LoadImagePart(const Input& input, InputResult& result);
@@ -239,24 +239,26 @@ void Batch::State::DescribeOne(const Input& input, InputResult& result,
                                BatchProgress& progress) {
     const ImageInfo info(input.name, m_settings.hash, m_image, result.facts);
     result.output = OutputOf(input.name, info.GetConversion());
-    CompareBootLoaders(info.BootLoaderArea(), result, progress);
+    CompareBootLoaders(info.BootLoaderArea(), result, progress, BootLoaderStore::Use::Verified);
     result.sha256 = info.ImagePartHash();
 }
 
 void Batch::State::CheckOne(const Input& input, InputResult& result, std::optional<PendingReplace>&,
                             PendingOutputs&, BatchProgress& progress) {
     result.expectedSha256 = input.expectedSha256;
-    const unsigned char* area = m_image.data();
+    std::size_t areaAt = 0;
     if (input.expectedSha256) {
         ImagePartReader::LoadFile(input.name, m_image, result.facts);
-        area += ImageLayout::ImagePartOffset(result.facts->kind);
+        areaAt = ImageLayout::ImagePartOffset(result.facts->kind);
         result.sha256 = Sha256::HexOf(m_image.data(), m_image.size());
     } else {
         ImagePartReader::LoadStart(input.name, m_image, result.facts,
                                    ImageLayout::kBootLoaderLength);
     }
+    const unsigned char* area = m_image.data() + areaAt;
+    // Files as they are: one of the other variant's bytes under this name is what is looked for.
     if (input.expectOwnBootLoader)
-        CompareBootLoaders(area, result, progress);
+        CompareBootLoaders(area, result, progress, BootLoaderStore::Use::AsItIs);
     if (input.expectedSha256 && result.sha256 != *input.expectedSha256)
         Refuse(InputFailure::Of::Check, BatchMessages::ChecksumMismatch());
     const Variant own = result.facts->variant;
@@ -268,15 +270,15 @@ void Batch::State::CheckOne(const Input& input, InputResult& result, std::option
 }
 
 void Batch::State::CompareBootLoaders(const unsigned char* area, InputResult& result,
-                                      BatchProgress& progress) {
+                                      BatchProgress& progress, BootLoaderStore::Use use) {
     result.bootLoaderMatch =
         BootLoaderFile::Matching(area, result.facts->variant, [&](Variant variant) {
-            return m_bootLoaders.Of(variant, progress);
+            return m_bootLoaders.Of(variant, progress, use);
         });
     result.bootLoaderCompared = true;
     // An unreadable file matches nothing, as a missing one does, but not without a word.
     for (Variant variant : {Variant::k1x, Variant::k2x})
-        if (std::optional<UncomparedBootLoader> problem = m_bootLoaders.TakeProblem(variant))
+        if (std::optional<UncomparedBootLoader> problem = m_bootLoaders.TakeProblem(variant, use))
             result.uncompared.push_back(std::move(*problem));
 }
 

@@ -20,16 +20,19 @@ File Open(const std::string& path) {
     return file;
 }
 
-Bytes Read(File& file, Variant variant) {
+Bytes Read(File& file) {
     Bytes bytes(ImageLayout::kBootLoaderLength);
     if (file.ReadAt(0, bytes.data(), bytes.size()) != bytes.size())
         throw FileError::BootLoaderWrongLength(file.Path(), file.Length());
+    return bytes;
+}
+
+void RequireVariant(const std::string& path, const Bytes& bytes, Variant variant) {
     static_assert(ImageLayout::kSignatureOffset + sizeof ImageLayout::kSignature1x <=
                       ImageLayout::kBootLoaderLength,
                   "the output's signature comes from its boot-loader file");
     if (ImageLayout::DetectVariant(bytes.data()) != variant)
-        throw FileError::BootLoaderWrongVariant(file.Path(), variant);
-    return bytes;
+        throw FileError::BootLoaderWrongVariant(path, variant);
 }
 
 std::optional<Variant> Matching(const unsigned char* area, Variant signature,

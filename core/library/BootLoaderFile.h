@@ -26,10 +26,11 @@ std::string PathIn(const std::string& folder, Variant variant);
 // Throws FileError: Cause::System with Action::Open when it will not open (missing, held by
 // another program), Cause::NotARegularFile, or Cause::WrongLength (BootLoaderWrongLength).
 File Open(const std::string& path);
-// The whole file, as the boot loader of variant: FileError::BootLoaderWrongLength when it has
-// become shorter since Open, FileError::BootLoaderWrongVariant (Cause::WrongVariant) when what
-// it makes is an image of the other variant.
-Bytes Read(File& file, Variant variant);
+// The whole file: FileError::BootLoaderWrongLength when it has become shorter since Open.
+Bytes Read(File& file);
+// Throws FileError::BootLoaderWrongVariant (Cause::WrongVariant) when what the file's bytes make
+// is an image of another variant than its name says.
+void RequireVariant(const std::string& path, const Bytes& bytes, Variant variant);
 
 // The boot loader of a variant to compare with, or null where there is none.
 using Usable = std::function<const Bytes*(Variant variant)>;

@@ -11,20 +11,23 @@ std::string BootLoaderStore::FileOf(Variant variant) const {
     return BootLoaderFile::PathIn(m_folder, variant);
 }
 
-const BootLoaderStore::Bytes* BootLoaderStore::Of(Variant variant, BatchProgress& progress) {
+const BootLoaderStore::Bytes* BootLoaderStore::Of(Variant variant, BatchProgress& progress,
+                                                  Use use) {
     Entry& entry = m_entries[IndexOf(variant)];
     if (!entry.loaded)
         Load(variant, entry, progress);
-    return entry.failure ? nullptr : &entry.bytes;
+    const bool usable = !entry.failure || (use == Use::AsItIs && !entry.bytes.empty());
+    return usable ? &entry.bytes : nullptr;
 }
 
 const InputFailure& BootLoaderStore::FailureOf(Variant variant) const {
     return *m_entries[IndexOf(variant)].failure;
 }
 
-std::optional<UncomparedBootLoader> BootLoaderStore::TakeProblem(Variant variant) {
+std::optional<UncomparedBootLoader> BootLoaderStore::TakeProblem(Variant variant, Use use) {
     Entry& entry = m_entries[IndexOf(variant)];
-    if (!entry.loaded || !entry.failure || entry.problemTaken ||
+    const bool compared = use == Use::AsItIs && !entry.bytes.empty();
+    if (!entry.loaded || !entry.failure || compared || entry.problemTaken ||
         !Platform::IdentityOf(FileOf(variant)))
         return std::nullopt;
     entry.problemTaken = true;
@@ -45,8 +48,9 @@ void BootLoaderStore::Load(Variant variant, Entry& entry, BatchProgress& progres
     try {
         File file = BootLoaderFile::Open(path);
         progress.BootLoaderOpened();
-        entry.bytes = BootLoaderFile::Read(file, variant);
+        entry.bytes = BootLoaderFile::Read(file);
         entry.loaded = true;
+        BootLoaderFile::RequireVariant(path, entry.bytes, variant);
     } catch (const FileError& e) {
         if (e.IsOutOfHandles())
             throw;

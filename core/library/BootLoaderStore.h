@@ -16,21 +16,26 @@ class BootLoaderStore {
 public:
     using Bytes = std::vector<unsigned char>;
 
+    // What a file is taken as: a boot loader that makes images of the variant its name says, or
+    // the bytes it holds whatever they make, for telling which file an image's area equals.
+    enum class Use { Verified, AsItIs };
+
     explicit BootLoaderStore(std::string folder) : m_folder(std::move(folder)) {}
 
-    // The boot loader of this variant, or why its file cannot be used: missing, not a regular
-    // file, of the wrong length, or making images of the other variant. No free handle is no
-    // fault of the file: that FileError is thrown, and the file read again on the next use.
-    const Bytes* Of(Variant variant, BatchProgress& progress);
-    // Once per batch: why this variant's file, which is there, could not be used, after a use.
-    std::optional<UncomparedBootLoader> TakeProblem(Variant variant);
+    // The boot loader of this variant, or null where its file cannot be used so: missing, not a
+    // regular file, of the wrong length, or (Verified) making images of the other variant. No
+    // free handle is no fault of the file: that FileError is thrown, and the file read again on
+    // the next use.
+    const Bytes* Of(Variant variant, BatchProgress& progress, Use use = Use::Verified);
+    // Once per batch: why this variant's file, which is there, could not be used so, after a use.
+    std::optional<UncomparedBootLoader> TakeProblem(Variant variant, Use use = Use::Verified);
     const InputFailure& FailureOf(Variant variant) const;
     std::string FileOf(Variant variant) const;
 
 private:
     struct Entry {
         bool loaded = false;
-        Bytes bytes;
+        Bytes bytes; // once read, whatever they make
         std::optional<InputFailure> failure;
         bool problemTaken = false;
     };

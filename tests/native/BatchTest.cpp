@@ -5,6 +5,8 @@
 #include "BootLoaderStore.h"
 #include "ChecksumListing.h"
 #include "FileError.h"
+#include "Sha256.h"
+#include "Sha256Sums.h"
 #include "TestImages.h"
 
 #include <fcntl.h>
@@ -275,4 +277,81 @@ TEST(BootLoaderStore, NoFreeHandleIsAFailureNotAnUnusableFile) {
         }
     } handles;
     EXPECT_THROW(store.Of(Variant::k1x, progress), FileError);
+}
+
+// A listing reads back as sha256sum reads it: escaped names, "*", a Windows line end; a bad line
+// is known by its number, and a file without one listing line is no listing.
+TEST(ChecksumListing, ReadsBackEscapedNamesAndNumbersItsBadLines) {
+    const TempDir dir;
+    const std::string a(64, 'a'), upper(64, 'B');
+    const std::string text = Sha256Sums::Format("C:\\img\\box(2xImage).img", a) + upper +
+                             " *new\nline.img\r\nnot a line\n" +
+                             Sha256Sums::Format("two\nlines\r.img", a);
+    WriteFile(dir / "SUMS", Bytes(text.begin(), text.end()));
+    const auto entries = ChecksumListing::Read(dir / "SUMS");
+    ASSERT_TRUE(entries);
+    ASSERT_EQ(entries->size(), 5u);
+    EXPECT_EQ((*entries)[0].line->name, "C:\\img\\box(2xImage).img");
+    EXPECT_EQ((*entries)[0].line->sha256, a);
+    EXPECT_EQ((*entries)[1].line->sha256, std::string(64, 'b')) << "hex in either case";
+    EXPECT_EQ((*entries)[1].line->name, "new") << "a raw line feed ends the line";
+    EXPECT_FALSE((*entries)[2].line);
+    EXPECT_EQ((*entries)[3].number, 4u);
+    EXPECT_FALSE((*entries)[3].line);
+    EXPECT_EQ((*entries)[4].line->name, "two\nlines\r.img");
+    WriteFile(dir / "image.img", BareImage(true));
+    WriteFile(dir / "notes", {'h', 'i', '\n'});
+    EXPECT_FALSE(ChecksumListing::Read(dir / "image.img"));
+    EXPECT_FALSE(ChecksumListing::Read(dir / "notes"));
+}
+
+// A check reads the whole file only for its hash, and fails an image whose boot-loader area is
+// not its own variant's file as the folder holds it, swapped or not.
+TEST(Batch, ChecksEachFileAgainstItsHashAndItsAreaAgainstItsOwnVariantsFile) {
+    const BatchFolder folder;
+    const TempDir& dir = folder.dir;
+    const Bytes converted = ExpectedOutput(BareImage(true), folder.bootLoader2x);
+    const Bytes full = ExpectedOutput(FullImage(true), folder.bootLoader1x);
+    WriteFile(dir / "out.img", converted);
+    WriteFile(dir / "full.img", full);
+    Bytes changed = converted;
+    WriteFile(dir / "changed.img", (changed[0x1FFFF] ^= 1, changed));
+    WriteFile(dir / "short.img", Bytes(100));
+    const auto check = [&](const std::vector<std::pair<std::string, std::string>>& files) {
+        std::vector<Batch::Input> inputs;
+        for (const auto& [name, sha256] : files) {
+            Batch::Input& input = inputs.emplace_back();
+            input.name = (dir / name).string();
+            input.expectedSha256 = sha256.empty() ? std::nullopt : std::optional(sha256);
+            input.expectOwnBootLoader = true;
+        }
+        Batch::Settings settings;
+        settings.bootLoaderFolder = dir.Path().string();
+        Recorded recorded;
+        Batch(settings, inputs).Check(recorded);
+        return recorded;
+    };
+    const std::string fullHash = Sha256::HexOf(full.data(), full.size());
+    const Recorded run = check({{"out.img", ""},
+                                {"full.img", fullHash},
+                                {"out.img", fullHash},
+                                {"changed.img", ""},
+                                {"short.img", fullHash}});
+    EXPECT_EQ(run.Reasons(),
+              (std::vector<std::string>{"", "", "computed checksum did NOT match",
+                                        "boot-loader area is neither 1x.bin nor 2x.bin",
+                                        "wrong length: 100 bytes; accepted are 8257536 (bare "
+                                        "image) and 8388608 (full image)"}));
+    EXPECT_EQ(run.results[1].sha256, fullHash);
+    EXPECT_EQ(run.results[0].bootLoaderMatch, Variant::k2x);
+    EXPECT_EQ(run.results[2].failure->of, InputFailure::Of::Check);
+    EXPECT_EQ(run.results[4].failure->of, InputFailure::Of::Image);
+
+    // Swapped files: the area is the bytes of the file named 2x.bin, whose signature is 1x's.
+    WriteFile(dir / "1x.bin", folder.bootLoader2x);
+    WriteFile(dir / "2x.bin", folder.bootLoader1x);
+    const Recorded swapped = check({{"full.img", ""}});
+    EXPECT_EQ(swapped.Reasons(),
+              std::vector<std::string>{"boot-loader area is 2x.bin but the signature says 1x"});
+    EXPECT_TRUE(swapped.results[0].uncompared.empty()) << "both files were compared";
 }

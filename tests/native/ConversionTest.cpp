@@ -106,7 +106,9 @@ TEST(BootLoaderFile, IsReadWholeAtItsExactLengthAndEachFailureIsTyped) {
     EXPECT_EQ(BootLoaderFile::PathIn("", Variant::k1x), "1x.bin");
     const auto load = [](const std::string& path, Variant variant) {
         File file = BootLoaderFile::Open(path);
-        return BootLoaderFile::Read(file, variant);
+        const Bytes bytes = BootLoaderFile::Read(file);
+        BootLoaderFile::RequireVariant(path, bytes, variant);
+        return bytes;
     };
     EXPECT_EQ(load(dir / "2x.bin", Variant::k2x), usable);
 
