@@ -2,6 +2,7 @@
 
 #include "Batch.h"
 #include "BatchProgress.h"
+#include "CheckFiles.h"
 #include "ChecksumListing.h"
 #include "ExitCode.h"
 #include "Messages.h"
@@ -40,17 +41,19 @@ std::vector<Batch::Input> InputsOf(const Options& options) {
     return inputs;
 }
 
-// The batch's progress as the reports show it; each written output goes into the listing.
+// The batch's progress as the reports show it, each input by the name it was given or listed
+// under, the results coming in input order; each written output goes into the listing.
 class ReportedProgress : public BatchProgress {
 public:
-    ReportedProgress(Reporter& reporter, std::optional<ChecksumListing>& listing)
-        : m_reporter(reporter), m_listing(listing) {}
+    ReportedProgress(Reporter& reporter, std::optional<ChecksumListing>& listing,
+                     std::vector<std::string> names)
+        : m_reporter(reporter), m_listing(listing), m_names(std::move(names)) {}
 
-    void Starting(std::size_t index, const std::string& input) override {
-        m_reporter.Starting(index, input);
+    void Starting(std::size_t index, const std::string&) override {
+        m_reporter.Starting(index, m_names[index]);
     }
     void Ended(const InputResult& result) override {
-        m_reporter.Report(result);
+        m_reporter.Report(result, m_names[m_ended++]);
         m_allOk = m_allOk && result.Ok();
         if (result.written && m_listing)
             m_listing->Add(result.output, result.sha256);
@@ -60,12 +63,16 @@ public:
 private:
     Reporter& m_reporter;
     std::optional<ChecksumListing>& m_listing;
+    std::vector<std::string> m_names;
+    std::size_t m_ended = 0;
     bool m_allOk = true;
 };
 
 } // namespace
 
 int BatchRunner::Run() {
+    if (m_options.command == Options::Command::Check)
+        return Check();
     Batch batch(SettingsOf(m_options), InputsOf(m_options));
     Reporter reporter(m_options, m_options.inputs.size());
     std::optional<ChecksumListing> listing;
@@ -81,7 +88,7 @@ int BatchRunner::Run() {
             return kExitUsageError;
         }
     }
-    ReportedProgress progress(reporter, listing);
+    ReportedProgress progress(reporter, listing, m_options.inputs);
     if (m_options.command == Options::Command::Convert)
         batch.Convert(progress);
     else
@@ -96,6 +103,26 @@ int BatchRunner::Run() {
             allOk = false;
         }
     }
+    return ExitCodeOf(reporter, allOk);
+}
+
+int BatchRunner::Check() {
+    // The total is not known until the listings are read; progress counts the files they name.
+    Reporter reporter(m_options, 0);
+    const std::optional<CheckFiles> files = CheckFiles::Of(m_options, reporter);
+    if (!files)
+        return kExitUsageError;
+    reporter.SetTotal(files->Inputs().size());
+    Batch::Settings settings;
+    settings.bootLoaderFolder = m_options.bootLoaderDir;
+    Batch batch(settings, files->Inputs());
+    std::optional<ChecksumListing> noListing;
+    ReportedProgress progress(reporter, noListing, files->Names());
+    batch.Check(progress);
+    return ExitCodeOf(reporter, progress.AllOk() && !reporter.MetImproperLines());
+}
+
+int BatchRunner::ExitCodeOf(Reporter& reporter, bool allOk) {
     // A report that did not reach its reader fails the run, as with the GNU tools.
     if (!reporter.Finish())
         return kExitSomeInputFailed;

@@ -2,6 +2,8 @@
 
 #include "Options.h"
 
+class Reporter;
+
 // Runs one command over all its inputs, each on its own: a failed input is reported and the
 // next one still runs. Returns the exit code.
 class BatchRunner {
@@ -10,5 +12,8 @@ public:
     int Run();
 
 private:
+    int Check();
+    static int ExitCodeOf(Reporter& reporter, bool allOk);
+
     const Options& m_options;
 };

@@ -46,7 +46,7 @@ const char kExitStatus[] = R"(EXIT STATUS
   1  at least one input failed; it was reported on stderr and the others still ran
   2  usage error: unknown command or option, missing image, folder that does not exist,
      checksum file that cannot be created or opened, or an existing file that is no listing
-     (checked before anything is converted)
+     (checked before anything is converted); check: a file that is neither listing nor image
 )";
 
 const char kCommandHelp[] = R"(
@@ -71,6 +71,27 @@ EXIT STATUS
   2  usage error
 )";
 
+const char kCheckFooter[] = R"(LISTINGS AND IMAGES
+  A FILE of an image's length (8257536 or 8388608 bytes) is an image; any other is a listing in
+  the format sha256sum writes and reads, such as convert --checksum-file writes. A name in a
+  listing that is not absolute is taken from the listing's own folder, so that a listing and
+  its images can be checked from anywhere.
+
+OUTPUT
+  One line on stdout a file, "NAME: OK" or "NAME: FAILED", as sha256sum -c writes it ("FAILED
+  open or read" for a file that cannot be read, with the reason on stderr). An image, and with
+  -b each file a listing names, is also judged by its boot-loader area, which must be the
+  boot-loader file of its own variant in the -b folder; its length, kind, variant and the
+  boot-loader file its area equals follow in brackets. A line of a listing that is no listing
+  line is an error on stderr naming the listing and the line. -q shows failures only; --json
+  gives one JSON object a file instead.
+
+EXIT STATUS
+  0  every file is what it is to be
+  1  at least one file did not match or could not be read, or a line was no listing line
+  2  usage error, or a FILE that is neither a listing nor an image
+)";
+
 // A help text or the version that did not reach its reader fails the run, as a report does.
 int HelpWritten() {
     std::cout.flush();
@@ -86,8 +107,9 @@ int HelpWritten() {
 // seems missing. Of what the argument library could not place, a word is named with the way out
 // where no image was given, or where it names a file.
 std::string CommandLine::WithDashHint(const std::string& reason) const {
-    for (const CLI::App* command : {m_info, m_convert}) {
-        const bool noImage = command->get_option("IMAGE")->empty();
+    for (const CLI::App* command : {m_info, m_convert, m_check}) {
+        const CLI::Option* files = command->get_option(command == m_check ? "FILE" : "IMAGE");
+        const bool noImage = files->empty();
         for (const std::string& word : command->remaining())
             if (word.size() > 1 && word[0] == '-' && (noImage || Platform::IdentityOf(word)))
                 return reason + "; " + Messages::DashImageHint(word, command->get_name());
@@ -124,6 +146,19 @@ CommandLine::CommandLine() : m_app(Description(), Messages::kProgramName) {
                         "Read each output back before it gets its name, and compare");
     AddCommonOptions(*m_convert);
     m_convert->footer(SystemHelp::WithNotes(kConvertFooter));
+
+    m_check = m_app.add_subcommand(
+        "check", "Check the files of sha256sum listings against their hashes, and images against "
+                 "the boot-loader files of their own variant");
+    m_check
+        ->add_option("-b,--bootloaders", m_options.bootLoaderDir,
+                     "Folder of the boot-loader files that images are judged by (default: the "
+                     "current folder)")
+        ->check(ExistingFolder());
+    m_check->add_flag("-q,--quiet", m_options.quiet, "Report failures only");
+    m_check->add_flag("--json", m_options.json, "One JSON object per file on stdout");
+    m_check->add_option("FILE", m_options.inputs, "Listings or images")->required();
+    m_check->footer(SystemHelp::WithNotes(kCheckFooter));
 }
 
 void CommandLine::AddCommonOptions(CLI::App& command) {
@@ -161,7 +196,10 @@ std::optional<int> CommandLine::Parse(int argc, char** argv) {
         std::cerr << Messages::UsageError(Messages::EmptyChecksumFileName()) << '\n';
         return kExitUsageError;
     }
-    m_options.command = m_convert->parsed() ? Options::Command::Convert : Options::Command::Info;
+    m_options.command = m_convert->parsed() ? Options::Command::Convert
+                        : m_check->parsed() ? Options::Command::Check
+                                            : Options::Command::Info;
+    m_options.bootLoaderDirGiven = m_check->count("-b") > 0;
     for (Variant variant : {Variant::k1x, Variant::k2x})
         if (m_target == InfoOf(variant).name)
             m_options.target = variant;

@@ -22,6 +22,7 @@ private:
     CLI::App m_app;
     CLI::App* m_info;
     CLI::App* m_convert;
+    CLI::App* m_check;
     Options m_options;
     std::string m_target; // --to, by name
 };

@@ -12,7 +12,7 @@ std::string UsageError(const std::string& reason) {
 }
 
 std::string UnknownCommand(const std::string& word) {
-    return "unknown command \"" + word + "\"; the commands are info and convert";
+    return "unknown command \"" + word + "\"; the commands are info, convert and check";
 }
 
 std::string EmptyChecksumFileName() {
@@ -109,6 +109,43 @@ std::string BootLoaderNotCompared(const std::string& reason) {
 
 std::string ChecksumFileNotWritten(const std::string& reason) {
     return std::string(kProgramName) + ": cannot write the checksum file: " + reason;
+}
+
+std::string ImproperLine(const std::string& listing, std::size_t number) {
+    return std::string(kProgramName) + ": " + listing + ": " + std::to_string(number) +
+           ": improperly formatted SHA256 checksum line";
+}
+
+std::string NoListing(const std::string& name) {
+    return name + " is neither a sha256sum listing nor an image";
+}
+
+namespace {
+
+// "keldarin-cli: WARNING: ", then the count and what it counts, one or many.
+std::string CountWarning(std::size_t count, const char* one, const char* many) {
+    return std::string(kProgramName) + ": WARNING: " + std::to_string(count) + " " +
+           (count == 1 ? one : many);
+}
+
+} // namespace
+
+std::string ChecksumsDidNotMatch(std::size_t count) {
+    return CountWarning(count, "computed checksum did NOT match",
+                        "computed checksums did NOT match");
+}
+
+std::string FilesNotRead(std::size_t count) {
+    return CountWarning(count, "listed file could not be read", "listed files could not be read");
+}
+
+std::string LinesImproper(std::size_t count) {
+    return CountWarning(count, "line is improperly formatted", "lines are improperly formatted");
+}
+
+std::string BootLoaderAreasWrong(std::size_t count) {
+    return CountWarning(count, "boot-loader area is not its variant's boot-loader file",
+                        "boot-loader areas are not their variant's boot-loader files");
 }
 
 std::string FolderMissing(const std::string& name) {

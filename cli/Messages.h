@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -41,6 +42,20 @@ std::string Warning(const std::string& input, const std::string& text);
 // info: a boot-loader file that is there but could not be used, for the reason given.
 std::string BootLoaderNotCompared(const std::string& reason);
 std::string ChecksumFileNotWritten(const std::string& reason);
+
+// check: the verdicts, as sha256sum -c words them.
+constexpr char kOk[] = "OK";
+constexpr char kFailed[] = "FAILED";
+constexpr char kNotRead[] = "FAILED open or read";
+// A line of a listing that is no listing line, on stderr.
+std::string ImproperLine(const std::string& listing, std::size_t number);
+// An argument of check that is neither a listing nor an image.
+std::string NoListing(const std::string& name);
+// The last lines of a check that found failures, on stderr; count is more than none.
+std::string ChecksumsDidNotMatch(std::size_t count);
+std::string FilesNotRead(std::size_t count);
+std::string LinesImproper(std::size_t count);
+std::string BootLoaderAreasWrong(std::size_t count);
 
 // -b and -o, in the words of the argument library's own check.
 std::string FolderMissing(const std::string& name);

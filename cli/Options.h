@@ -9,7 +9,7 @@
 
 // What one run of the command-line tool was asked to do.
 struct Options {
-    enum class Command { Info, Convert };
+    enum class Command { Info, Convert, Check };
 
     Command command = Command::Info;
     std::vector<std::string> inputs;
@@ -18,6 +18,8 @@ struct Options {
     std::map<std::size_t, std::string> failedInputs;
     // Where "1x.bin" and "2x.bin" lie; the window takes them from its start directory.
     std::string bootLoaderDir = ".";
+    // check: -b was given, so that the images a listing names are judged by those files too.
+    bool bootLoaderDirGiven = false;
     // Without it each output lies beside its input, as the window writes it.
     std::optional<std::string> outputDir;
     bool dryRun = false;

@@ -24,6 +24,13 @@ std::string VariantText(Variant variant) {
     return InfoOf(variant).name;
 }
 
+// Which boot-loader file the image's boot-loader area equals.
+std::string MatchText(const InputResult& result) {
+    const std::string file =
+        result.bootLoaderMatch ? InfoOf(*result.bootLoaderMatch).bootLoaderFile : "";
+    return Messages::BootLoaderMatch(result.bootLoaderMatch ? &file : nullptr);
+}
+
 // A converted image is always of the other variant.
 std::string TargetText(const ImageFacts& facts) {
     return VariantText(TargetOf(facts.variant));
@@ -98,22 +105,44 @@ void Reporter::ClearProgress() {
     m_progressWidth = 0;
 }
 
-void Reporter::Report(const InputResult& result) {
+void Reporter::Report(const InputResult& result, const std::string& name) {
     ClearProgress();
     const bool rejectedInfo = m_options.command == Options::Command::Info && result.facts &&
                               result.facts->kind == ImageKind::Rejected;
-    // Every failure goes to stderr, -q or not; info also answers for a rejected file on stdout.
+    const bool check = m_options.command == Options::Command::Check;
+    // Every failure goes to stderr, -q or not; info also answers for a rejected file on stdout,
+    // check for every file.
     if (!result.Ok())
-        PutTextLine(stderr,
-                    Messages::OneLine(Messages::Failure(result.input, result.failure->reason)));
+        PutTextLine(stderr, Messages::OneLine(Messages::Failure(name, result.failure->reason)));
     for (const UncomparedBootLoader& file : result.uncompared)
         PutTextLine(stderr, Messages::OneLine(Messages::Warning(
                                 file.path, Messages::BootLoaderNotCompared(file.reason))));
     if (m_options.json)
-        WriteJson(result);
-    else if (!m_options.quiet && (result.Ok() || rejectedInfo))
-        WriteText(result);
+        WriteJson(result, name);
+    else if (check && (!m_options.quiet || !result.Ok()))
+        WriteCheck(result, name);
+    else if (!check && !m_options.quiet && (result.Ok() || rejectedInfo))
+        WriteText(result, name);
+    if (check)
+        Count(result);
     FlushStdout();
+}
+
+void Reporter::ImproperLine(const std::string& listing, std::size_t number) {
+    ClearProgress();
+    PutTextLine(stderr, Messages::OneLine(Messages::ImproperLine(listing, number)));
+    ++m_counts.improper;
+}
+
+void Reporter::Count(const InputResult& result) {
+    if (result.Ok())
+        return;
+    if (result.failure->of != InputFailure::Of::Check)
+        ++m_counts.unread;
+    else if (result.expectedSha256 && result.sha256 != *result.expectedSha256)
+        ++m_counts.mismatched;
+    else
+        ++m_counts.wrongBootLoader;
 }
 
 void Reporter::WriteListing(const std::string& listing) {
@@ -129,6 +158,14 @@ void Reporter::FlushStdout() {
 
 bool Reporter::Finish() {
     ClearProgress();
+    const std::pair<std::size_t, std::string (*)(std::size_t)> counts[] = {
+        {m_counts.improper, Messages::LinesImproper},
+        {m_counts.unread, Messages::FilesNotRead},
+        {m_counts.mismatched, Messages::ChecksumsDidNotMatch},
+        {m_counts.wrongBootLoader, Messages::BootLoaderAreasWrong}};
+    for (const auto& [count, words] : counts)
+        if (count > 0)
+            PutTextLine(stderr, words(count));
     if (m_writeError == 0 && (std::fflush(stdout) != 0 || std::ferror(stdout)))
         m_writeError = errno ? errno : EIO;
     if (m_writeError == 0)
@@ -137,9 +174,9 @@ bool Reporter::Finish() {
     return false;
 }
 
-void Reporter::WriteText(const InputResult& result) const {
+void Reporter::WriteText(const InputResult& result, const std::string& name) const {
     const ImageFacts& facts = *result.facts;
-    std::string line = result.input + ": ";
+    std::string line = name + ": ";
     if (facts.kind == ImageKind::Rejected) {
         PutTextLine(stdout, Messages::OneLine(line + "rejected: " + result.failure->reason));
         return;
@@ -155,34 +192,52 @@ void Reporter::WriteText(const InputResult& result) const {
         line += " (dry run, nothing written)";
     if (result.verified)
         line += " (verified)";
-    if (result.bootLoaderCompared) {
-        const std::string file =
-            result.bootLoaderMatch ? InfoOf(*result.bootLoaderMatch).bootLoaderFile : "";
-        line += ", " + Messages::BootLoaderMatch(result.bootLoaderMatch ? &file : nullptr);
-    }
+    if (result.bootLoaderCompared)
+        line += ", " + MatchText(result);
     if (m_options.checksum && !result.sha256.empty())
         line += Messages::ChecksumSuffix(result.sha256);
     PutTextLine(stdout, Messages::OneLine(line));
 }
 
-void Reporter::WriteJson(const InputResult& result) const {
+void Reporter::WriteCheck(const InputResult& result, const std::string& name) const {
+    const bool read = result.Ok() || result.failure->of == InputFailure::Of::Check;
+    std::string line = name + ": " +
+                       (result.Ok() ? Messages::kOk
+                        : read      ? Messages::kFailed
+                                    : Messages::kNotRead);
+    if (result.bootLoaderCompared) {
+        const ImageFacts& facts = *result.facts;
+        line += " (" + std::to_string(facts.length) + " bytes, " + KindText(facts) + " image, " +
+                VariantText(facts.variant) + ", " + MatchText(result) + ")";
+    }
+    PutTextLine(stdout, Messages::OneLine(line));
+}
+
+void Reporter::WriteJson(const InputResult& result, const std::string& name) const {
     using nlohmann::json;
     json object;
-    PutName(object, "input", result.input);
+    const Options::Command command = m_options.command;
+    PutName(object, command == Options::Command::Check ? "name" : "input", name);
     object["ok"] = result.Ok();
-    const bool convert = m_options.command == Options::Command::Convert;
     object["length"] = result.facts ? json(result.facts->length) : json();
     object["kind"] = result.facts ? json(KindText(*result.facts)) : json();
     const bool known = result.facts && result.facts->kind != ImageKind::Rejected;
     object["variant"] = known ? json(VariantText(result.facts->variant)) : json();
-    // A skipped input is already in the variant asked for.
-    object["target_variant"] = !known ? json()
-                                      : json(result.skipped ? VariantText(result.facts->variant)
-                                                            : TargetText(*result.facts));
-    object["output"] = nullptr;
-    if (!result.output.empty())
-        PutName(object, "output", result.output);
-    if (convert) {
+    const json match =
+        result.bootLoaderMatch ? json(InfoOf(*result.bootLoaderMatch).bootLoaderFile) : json();
+    if (command == Options::Command::Check) {
+        object["sha256_expected"] = result.expectedSha256 ? json(*result.expectedSha256) : json();
+        object["boot_loader_match"] = match;
+    } else {
+        // A skipped input is already in the variant asked for.
+        object["target_variant"] = !known ? json()
+                                          : json(result.skipped ? VariantText(result.facts->variant)
+                                                                : TargetText(*result.facts));
+        object["output"] = nullptr;
+        if (!result.output.empty())
+            PutName(object, "output", result.output);
+    }
+    if (command == Options::Command::Convert) {
         object["boot_loader"] = nullptr;
         if (!result.bootLoader.empty())
             PutName(object, "boot_loader", result.bootLoader);
@@ -190,9 +245,8 @@ void Reporter::WriteJson(const InputResult& result) const {
         object["written"] = result.written;
         object["verified"] = result.verified;
         object["skipped"] = result.skipped;
-    } else {
-        object["boot_loader_match"] =
-            result.bootLoaderMatch ? json(InfoOf(*result.bootLoaderMatch).bootLoaderFile) : json();
+    } else if (command == Options::Command::Info) {
+        object["boot_loader_match"] = match;
     }
     object["sha256"] = result.sha256.empty() ? json() : json(result.sha256);
     object["error"] =

@@ -13,8 +13,10 @@ EXAMPLES
   keldarin-cli info -b C:\Bootloader *.img
       which boot-loader file each image carries
   keldarin-cli convert --checksum-file SHA256SUMS.txt *.img
-  certutil -hashfile "box(2xImage).img" SHA256
-      the hash of one output, the same as on its line in SHA256SUMS.txt
+  keldarin-cli check SHA256SUMS.txt
+      each output against its line, as sha256sum -c checks it
+  keldarin-cli check -b C:\Bootloader *.img
+      each image's boot-loader area against its own variant's file
 )";
 
 namespace {

@@ -112,3 +112,47 @@ TEST_F(MixedFleet, InfoNamesTheBootLoaderOfAnOriginalAndAConvertedImageAndUnknow
     EXPECT_EQ(Lines(unusable.err).size(), 1u) << unusable.err;
     EXPECT_NE(unusable.err.find("2x.bin: warning: compared with no image: "), std::string::npos);
 }
+
+// check words a listing as sha256sum -c does, from anywhere, names taken from the listing's
+// folder; an image is judged by its boot-loader area, and a file of neither kind is a misuse.
+TEST_F(MixedFleet, CheckSaysOfAListingWhatSha256sumSaysAndJudgesImagesByTheirArea) {
+    Put("a.img", BareImage(true, 3));
+    Put("b.img", FullImage(false, 4));
+    ASSERT_EQ(Cli({"convert", "--checksum-file", "SUMS", "a.img", "b.img"}).exitCode, 0);
+    const Bytes sums = ReadFile(Dir() / "SUMS");
+    std::string relative(sums.begin(), sums.end());
+    for (std::size_t at; (at = relative.find(Dir().string() + "/")) != std::string::npos;)
+        relative.erase(at, Dir().string().size() + 1);
+    Put("REL", Bytes(relative.begin(), relative.end()));
+    EXPECT_EQ(CliIn("/", {"check", (Dir() / "REL").string()}).out,
+              "a(2xImage).img: OK\nb(1xImage).img: OK\n");
+    relative += "not a listing line\n" + relative.substr(0, 66) + "gone.img\n";
+    Put("REL", Bytes(relative.begin(), relative.end()));
+    Bytes changed = ReadFile(Dir() / "b(1xImage).img");
+    Put("b(1xImage).img", (changed[0x300000] ^= 1, changed));
+
+    const CliOutcome run = CliIn("/", {"check", (Dir() / "REL").string()});
+    FILE* pipe =
+        popen(("cd '" + Dir().string() + "' && sha256sum -c REL 2>/dev/null").c_str(), "r");
+    std::string gnu(4096, '\0');
+    gnu.resize(std::fread(gnu.data(), 1, gnu.size(), pipe));
+    EXPECT_EQ(pclose(pipe) >> 8, 1) << "sha256sum's status";
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.out,
+              "a(2xImage).img: OK\nb(1xImage).img: FAILED\ngone.img: FAILED open or read\n");
+    EXPECT_EQ(run.out, gnu);
+    EXPECT_EQ(Lines(run.err), (std::vector<std::string>{
+                                  "keldarin-cli: " + (Dir() / "REL").string() +
+                                      ": 3: improperly formatted SHA256 checksum line",
+                                  "keldarin-cli: b(1xImage).img: computed checksum did NOT match",
+                                  "keldarin-cli: gone.img: cannot open " +
+                                      (Dir() / "gone.img").string() + ": No such file or directory",
+                                  "keldarin-cli: WARNING: 1 line is improperly formatted",
+                                  "keldarin-cli: WARNING: 1 listed file could not be read",
+                                  "keldarin-cli: WARNING: 1 computed checksum did NOT match"}));
+
+    const CliOutcome images = Cli({"check", "-q", "a(2xImage).img", "a.img"});
+    EXPECT_EQ(images.exitCode, 1);
+    EXPECT_EQ(images.out, "a.img: FAILED (8257536 bytes, bare image, 1x, boot loader: unknown)\n");
+    EXPECT_EQ(Cli({"check", "1x.bin"}).exitCode, 2);
+}
