@@ -132,6 +132,39 @@ TEST(CliNames, WildcardsTypedIntoCmdTakeEveryImageOfTheFolder) {
     EXPECT_FALSE(fs::exists(folder.dir / "notes(1xImage).txt"));
 }
 
+// check reads the listing the Windows tool wrote, names in any script, from another folder, and
+// judges the images that a wildcard typed into cmd.exe takes.
+TEST(CliNames, CheckReadsTheListingTheToolWroteAndJudgesImagesByAWildcard) {
+    Folder folder;
+    folder.Image(kUmlaut + ".img", TestImages::BareImage(true));
+    folder.Image(kCjk + ".img", TestImages::FullImage(false));
+    const fs::path listing = In(folder.dir.Path(), "Prüfsummen.txt");
+    ASSERT_EQ(WindowsCli::Run("convert --checksum-file Prüfsummen.txt " + kUmlaut + ".img " + kCjk +
+                                  ".img",
+                              {folder.dir.Path()})
+                  .exitCode,
+              0u);
+    const std::string umlautOutput =
+        WindowDriver::WindowsPath(In(folder.dir.Path(), kUmlaut)) + "(2xImage).img";
+    const WindowsCli::Result sound = WindowsCli::Run("check" + WindowsCli::Quoted(listing));
+    EXPECT_EQ(sound.exitCode, 0u) << sound.err;
+    EXPECT_EQ(Lines(sound.out).at(0), umlautOutput + ": OK") << sound.out;
+    EXPECT_EQ(Lines(sound.out).size(), 2u) << sound.out;
+
+    Bytes changed = TestImages::ReadFile(fs::u8path(umlautOutput));
+    TestImages::WriteFile(fs::u8path(umlautOutput), (changed[0x7DFFFF] ^= 1, changed));
+    const WindowsCli::Result failed = WindowsCli::Run("check -q" + WindowsCli::Quoted(listing));
+    EXPECT_EQ(failed.exitCode, 1u);
+    EXPECT_EQ(Lines(failed.out), std::vector<std::string>{umlautOutput + ": FAILED"});
+
+    const WindowsCli::Result images =
+        WindowsCli::Run("check *(1xImage).img", {folder.dir.Path(), true});
+    EXPECT_EQ(images.exitCode, 0u) << images.err;
+    EXPECT_EQ(Lines(images.out), std::vector<std::string>{kCjk + "(1xImage).img: OK (8257536 "
+                                                                 "bytes, bare image, 1x, boot "
+                                                                 "loader: 1x.bin)"});
+}
+
 // A Windows that ignores the manifest (before 10 version 1903) keeps its ANSI code page: names of
 // that code page still work and reach a pipe and JSON as UTF-8; any other name is refused as
 // such, never approximated by a look-alike.
@@ -194,7 +227,7 @@ TEST(CliNames, SlashQuestionMarkShowsHelpAndTheQuoteTrapIsRefusedWithItsFix) {
     const WindowsCli::Result help = WindowsCli::Run("/?"),
                              convertHelp = WindowsCli::Run("convert /?");
     EXPECT_EQ(help.exitCode, 0u);
-    EXPECT_NE(help.out.find("certutil -hashfile"), std::string::npos) << help.out;
+    EXPECT_NE(help.out.find("keldarin-cli check SHA256SUMS.txt"), std::string::npos) << help.out;
     EXPECT_NE(convertHelp.out.find("Usage: keldarin-cli convert"), std::string::npos);
 
     const WindowsCli::Result trap = WindowsCli::Run(
