@@ -6,7 +6,7 @@ set(keldarin_man ${CMAKE_BINARY_DIR}/keldarin-cli.1)
 set(keldarin_commands ${CMAKE_BINARY_DIR}/keldarin-cli-commands.h2m)
 add_custom_command(
     OUTPUT ${keldarin_man}.gz
-    COMMAND sh -c "{ echo '[COMMANDS]'; echo '.nf'; \"$0\" info --help; echo; \"$0\" convert --help; echo '.fi'; } >\"$1\""
+    COMMAND sh -c "{ echo '[COMMANDS]'; echo '.nf'; \"$0\" info --help; echo; \"$0\" convert --help; echo; \"$0\" check --help; echo '.fi'; } >\"$1\""
             $<TARGET_FILE:keldarin-cli> ${keldarin_commands}
     COMMAND ${HELP2MAN} --no-info --section=1 --name=${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
             --include=${keldarin_commands} --output=${keldarin_man} $<TARGET_FILE:keldarin-cli>
