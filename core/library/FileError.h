@@ -7,8 +7,8 @@
 #include <string>
 
 // A file operation that failed: which file, what was being done, and why. Thrown only where
-// the system is asked; each front end words it for its user. what() is the command line's
-// English wording, "cannot <action> <path>: <reason>".
+// the system is asked. what() is the library's English wording, "cannot <action> <path>:
+// <reason>"; the action, path and cause let a program word it in its own way.
 class FileError : public std::runtime_error {
 public:
     enum class Action { Open, Read, Create, Write, Replace };
@@ -52,16 +52,12 @@ public:
     Cause GetCause() const { return m_cause; }
     const std::string& Path() const { return m_path; }
     int SystemCode() const { return m_code; }
-    // The reason alone, without the action and the path.
-    const std::string& Reason() const { return m_reason; }
 
 private:
-    FileError(Action action, std::string path, Cause cause, int code, std::string reason,
-              const std::string& message);
+    FileError(Action action, std::string path, Cause cause, int code, const std::string& message);
 
     Action m_action;
     std::string m_path;
     Cause m_cause;
     int m_code;
-    std::string m_reason;
 };
