@@ -9,8 +9,8 @@
 #include <vector>
 
 // The boot-loader files "1x.bin" and "2x.bin": regular files of exactly one boot-loader area,
-// whose whole content becomes the output's boot-loader area. Opening and reading are apart so
-// that the window can check a file before it shows the wait cursor for reading it.
+// whose whole content becomes the output's boot-loader area. Opening and reading are apart, so
+// that a file can be refused before any time goes into reading it.
 //
 // The output's signature lies in its boot-loader area, so the boot-loader file alone decides the
 // variant of every output made with it, told by the rule for any image. A file that would make

@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
-// The conversion of one image into the other variant, which both front ends run. Its output is
-// one image part long: the other variant's boot-loader file, then the image part after its
-// boot-loader area, then zeros where the file holds no more of the image part (the last byte
-// of a full image's). The output can be made in memory, from the image part loaded whole, or
-// straight from the input file, whose bytes the file system may then share or copy by itself.
+// The conversion of one image into the other variant. Its output is one image part long: the
+// other variant's boot-loader file, then the image part after its boot-loader area, then zeros
+// where the file holds no more of the image part (the last byte of a full image's). The output
+// can be made in memory, from the image part loaded whole, or straight from the input file,
+// whose bytes the file system may then share or copy by itself.
 class Conversion {
 public:
     using Bytes = std::vector<unsigned char>;

@@ -1,35 +1,18 @@
 #pragma once
 
-// The one owner of a HANDLE on this side: every open file the library holds is one, closed when
-// released. The public classes hold it by pointer, so their headers need no Windows header.
+// The one owner of a HANDLE on this side: every open file the library holds is one. The public
+// classes hold it by pointer, so their headers need no Windows header.
+#include "UniqueHandle.h"
+
 #include <windows.h>
 
-#include <utility>
+struct Win32HandleTraits {
+    using Native = HANDLE;
+    static HANDLE None() { return INVALID_HANDLE_VALUE; }
+    static bool Close(HANDLE handle) { return ::CloseHandle(handle) != 0; }
+};
 
-class SystemHandle {
+class SystemHandle : public UniqueHandle<Win32HandleTraits> {
 public:
-    explicit SystemHandle(HANDLE handle = INVALID_HANDLE_VALUE) : m_handle(handle) {}
-    SystemHandle(SystemHandle&& other) noexcept
-        : m_handle(std::exchange(other.m_handle, INVALID_HANDLE_VALUE)) {}
-    SystemHandle& operator=(SystemHandle&& other) noexcept {
-        std::swap(m_handle, other.m_handle);
-        return *this;
-    }
-    SystemHandle(const SystemHandle&) = delete;
-    SystemHandle& operator=(const SystemHandle&) = delete;
-    ~SystemHandle() {
-        if (IsOpen())
-            ::CloseHandle(m_handle);
-    }
-
-    bool IsOpen() const { return m_handle != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return m_handle; }
-    // Closing is where a delayed write failure can show: false, with the last error set, where
-    // it did.
-    bool Close() {
-        return !IsOpen() || ::CloseHandle(std::exchange(m_handle, INVALID_HANDLE_VALUE));
-    }
-
-private:
-    HANDLE m_handle;
+    using UniqueHandle::UniqueHandle;
 };
