@@ -162,7 +162,6 @@ TEST(DurableReplace, ATailIsByteExactClonedOrCopiedAndRefusedOnceItsSourceChange
     TempDir temporary;
     const char* reflink = std::getenv("KELDARIN_REFLINK_DIR");
     const Bytes bootLoader = BootLoader(Variant::k2x, 9);
-    const DurableReplace::InMemory head{bootLoader.data(), 0x20000};
     for (const fs::path& dir : {temporary.Path(), fs::path(reflink ? reflink : "")}) {
         if (dir.empty())
             continue;
@@ -171,10 +170,11 @@ TEST(DurableReplace, ATailIsByteExactClonedOrCopiedAndRefusedOnceItsSourceChange
         for (const Bytes& input : {FullImage(false), BareImage(true)}) {
             WriteFile(dir / "in.img", input);
             const ImageFacts facts = ImagePartReader::Inspect(dir / "in.img");
-            const std::uint32_t part = ImageLayout::ImagePartOffset(facts.kind);
+            const std::uint64_t from = ImageLayout::ImagePartOffset(facts.kind) + 0x20000u;
             options.verify = true;
             const std::size_t tail = ImageLayout::ImagePartBytesInFile(facts.kind) - 0x20000u;
-            content = {head, dir / "in.img", facts.version, part + 0x20000u, tail, 0x7E0000};
+            content = {
+                {bootLoader.data(), 0x20000}, dir / "in.img", facts.version, from, tail, 0x7E0000};
             fs::remove(dir / "out.img");
             const std::uint64_t before = SettledFreeBytes(dir);
             DurableReplace::Begin(dir / "out.img", content, options).Finish();
