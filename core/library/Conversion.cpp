@@ -53,13 +53,19 @@ void Conversion::OverlayBootLoader(Bytes& part, const Bytes& bootLoader, const B
 PendingReplace Conversion::Begin(const std::string& output, const Bytes& convertedPart,
                                  const DurableReplace::Options& options) const {
     RequireLength(output, convertedPart, m_plan.length);
-    return DurableReplace::Begin(output, convertedPart.data(), convertedPart.size(), options);
+    return DurableReplace::Begin(
+        output, DurableReplace::InMemory{convertedPart.data(), convertedPart.size()}, options);
 }
 
 PendingReplace Conversion::BeginFromInput(const std::string& output, const std::string& input,
                                           const File::Version& version, const Bytes& bootLoader,
-                                          DurableReplace::Options options) const {
+                                          const DurableReplace::Options& options) const {
     RequireLength(output, bootLoader, m_plan.bootLoaderBytes);
-    options.tail = {input, version, m_plan.imageFrom, m_plan.bootLoaderBytes, m_plan.imageBytes};
-    return DurableReplace::Begin(output, bootLoader.data(), m_plan.length, options);
+    const DurableReplace::FromFile content{{bootLoader.data(), bootLoader.size()},
+                                           input,
+                                           version,
+                                           m_plan.imageFrom,
+                                           m_plan.imageBytes,
+                                           m_plan.length};
+    return DurableReplace::Begin(output, content, options);
 }

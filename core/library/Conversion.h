@@ -56,7 +56,7 @@ public:
     // a boot loader of another length than the plan's.
     PendingReplace BeginFromInput(const std::string& output, const std::string& input,
                                   const File::Version& version, const Bytes& bootLoader,
-                                  DurableReplace::Options options) const;
+                                  const DurableReplace::Options& options) const;
 
 private:
     Plan m_plan;

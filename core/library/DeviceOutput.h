@@ -1,9 +1,11 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
+
+class SystemHandle;
 
 // A device, FIFO or socket (on Windows a character device such as NUL or CON, or a pipe) open
 // for writing as it is: nothing is created, truncated or replaced, as a shell's redirection
@@ -17,18 +19,14 @@ public:
     static std::optional<DeviceOutput> OpenIfDevice(const std::string& path);
 
     DeviceOutput(DeviceOutput&& other) noexcept;
-    DeviceOutput& operator=(DeviceOutput&&) = delete;
-    DeviceOutput(const DeviceOutput&) = delete;
-    DeviceOutput& operator=(const DeviceOutput&) = delete;
     ~DeviceOutput();
 
     // Throws FileError.
     void Write(const unsigned char* bytes, std::size_t size);
 
 private:
-    DeviceOutput(std::intptr_t handle, std::string path)
-        : m_handle(handle), m_path(std::move(path)) {}
+    DeviceOutput(SystemHandle handle, std::string path);
 
-    std::intptr_t m_handle; // a descriptor on POSIX, a HANDLE on Windows
+    std::unique_ptr<SystemHandle> m_handle;
     std::string m_path;
 };

@@ -4,7 +4,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
+
+class SystemHandle;
 
 // A regular file open for reading, closed when released. A folder, FIFO, device or socket is
 // refused at once rather than waited on: an image or boot-loader file is only ever a file's
@@ -26,9 +29,6 @@ public:
     static File OpenForReading(const std::string& path);
 
     File(File&& other) noexcept;
-    File& operator=(File&&) = delete;
-    File(const File&) = delete;
-    File& operator=(const File&) = delete;
     ~File();
 
     std::uint64_t Length() const { return CurrentVersion().length; }
@@ -37,10 +37,14 @@ public:
     std::size_t ReadAt(std::uint64_t offset, unsigned char* buffer, std::size_t count);
     const std::string& Path() const { return m_path; }
 
-private:
-    friend class DurableReplace; // shares or copies a file's blocks by its handle
-    File(std::intptr_t handle, std::string path) : m_handle(handle), m_path(std::move(path)) {}
+protected:
+    // The open file itself, for the library's system side, which shares or copies a file's
+    // blocks by it.
+    const SystemHandle& Handle() const;
 
-    std::intptr_t m_handle; // a descriptor on POSIX, a HANDLE on Windows
+private:
+    File(SystemHandle handle, std::string path);
+
+    std::unique_ptr<SystemHandle> m_handle;
     std::string m_path;
 };

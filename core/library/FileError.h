@@ -7,8 +7,8 @@
 #include <string>
 
 // A file operation that failed: which file, what was being done, and why. Thrown only where
-// the system is asked; each front end words it for its user. what() is the command line's
-// English wording, "cannot <action> <path>: <reason>".
+// the system is asked. what() is the library's English wording, "cannot <action> <path>:
+// <reason>"; the action, path and cause let a program word it in its own way.
 class FileError : public std::runtime_error {
 public:
     enum class Action { Open, Read, Create, Write, Replace };
@@ -56,12 +56,10 @@ public:
     bool IsOutOfHandles() const;
 
 private:
-    FileError(Action action, std::string path, Cause cause, int code, std::string reason,
-              const std::string& message);
+    FileError(Action action, std::string path, Cause cause, int code, const std::string& message);
 
     Action m_action;
     std::string m_path;
     Cause m_cause;
     int m_code;
-    std::string m_reason;
 };

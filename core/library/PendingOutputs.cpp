@@ -63,7 +63,7 @@ void PendingOutputs::FinishAll() {
     }
     for (const auto& [folder, results] : folders) {
         try {
-            PendingReplace::SyncFolderOf(results.front()->output);
+            PendingReplace::SyncFolder(folder);
         } catch (const FileError& e) {
             // Each output there has its name, but none is sure to keep it.
             for (InputResult* result : results) {

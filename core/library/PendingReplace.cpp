@@ -1,15 +1,45 @@
 #include "PendingReplace.h"
 
 #include "FileError.h"
+#include "PendingReplaceTemporary.h"
+#include "Platform.h"
+
+#include <stdexcept>
+
+PendingReplace::PendingReplace(std::unique_ptr<Temporary> temporary)
+    : m_temporary(std::move(temporary)) {}
+
+PendingReplace::PendingReplace(PendingReplace&& other) noexcept = default;
+
+PendingReplace::~PendingReplace() = default;
 
 void PendingReplace::Finish() {
     FinishNamed();
-    SyncFolderOf(m_target);
+    try {
+        SyncFolder(Platform::FolderOf(Target()));
+    } catch (const FileError& error) {
+        throw FileError::FolderNotFlushed(Target(), error.SystemCode());
+    }
 }
 
-void PendingReplace::Abandon(const FileError& error) {
-    const std::string left = Discard();
-    if (left.empty())
+void PendingReplace::FinishNamed() {
+    m_temporary->FinishNamed();
+}
+
+const std::string& PendingReplace::Target() const {
+    return m_temporary->Target();
+}
+
+void PendingReplace::Temporary::Abandon(const FileError& error) {
+    const std::optional<std::string> left = Discard();
+    if (!left)
         throw error;
-    throw FileError::WithLeftover(error, left);
+    throw FileError::WithLeftover(error, *left);
+}
+
+void PendingReplace::Temporary::RequirePending() const {
+    if (std::holds_alternative<Renamed>(m_state))
+        throw std::logic_error(m_target + ": a replace finished twice");
+    if (std::holds_alternative<Removed>(m_state))
+        throw std::logic_error(m_target + ": a replace finished after it failed");
 }

@@ -9,8 +9,8 @@
 
 // What the portable rules need to know of the system they run on. Each side implements these
 // functions in posix/PlatformPosix.cpp or win32/PlatformWin32.cpp; beside them, the same folder
-// holds that side of File, DurableReplace, PendingReplace and Sha256, one file each, named after
-// the class.
+// holds that side of File, DeviceOutput, DurableReplace, PendingReplace and Sha256, one file
+// each, named after the class, and its SystemHandle.
 namespace Platform {
 
 // The system's own words for an error code (errno on POSIX, a Win32 error code on Windows).

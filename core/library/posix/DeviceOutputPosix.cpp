@@ -27,25 +27,17 @@ std::optional<DeviceOutput> DeviceOutput::OpenIfDevice(const std::string& path) 
     if (stat(path.c_str(), &info) != 0 || IsForTheReplace(path, info.st_mode))
         return std::nullopt;
     // A terminal named here never becomes the run's controlling one.
-    PosixIo::Descriptor fd(open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC));
-    if (fd.Get() < 0)
+    SystemHandle fd(open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC));
+    if (!fd.IsOpen())
         Fail(Action::Open, path);
     // Asked again of what was opened: another file may have taken the name meanwhile.
     if (fstat(fd.Get(), &info) != 0)
         Fail(Action::Open, path);
     if (IsForTheReplace(path, info.st_mode))
         return std::nullopt;
-    return DeviceOutput(fd.Release(), path);
-}
-
-DeviceOutput::DeviceOutput(DeviceOutput&& other) noexcept
-    : m_handle(std::exchange(other.m_handle, -1)), m_path(std::move(other.m_path)) {}
-
-DeviceOutput::~DeviceOutput() {
-    if (m_handle >= 0)
-        close(static_cast<int>(m_handle));
+    return DeviceOutput(std::move(fd), path);
 }
 
 void DeviceOutput::Write(const unsigned char* bytes, std::size_t size) {
-    PosixIo::WriteAll(static_cast<int>(m_handle), bytes, size, m_path);
+    PosixIo::WriteAll(m_handle->Get(), bytes, size, m_path);
 }

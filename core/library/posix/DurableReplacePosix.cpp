@@ -1,41 +1,32 @@
-#include "DurableReplace.h"
+#include "DurableReplaceSystem.h"
 
+#include "Features.h"
+#include "PendingReplaceTemporary.h"
 #include "PosixIo.h"
 #include "Temporaries.h"
 
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
-#ifdef __linux__
-#include <linux/fs.h>
 #include <sys/ioctl.h>
-#endif
 
 using Action = FileError::Action;
-using PosixIo::Descriptor;
 using PosixIo::Fail;
 using PosixIo::FolderForOpen;
+using namespace DurableReplaceSystem;
 
 namespace {
 
-// The file's attribute flags (chattr), or none where the file system has none.
-int AttributeFlags(const std::string& path, int openFlags) {
-#ifdef FS_IOC_GETFLAGS
-    const Descriptor fd(open(path.c_str(), openFlags | O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+// Whether the file's attribute flags (chattr +i, +a) forbid a change of its name or bytes;
+// never where the system has no such flags.
+bool RefusesChange(const std::string& path, int openFlags) {
+#if KELDARIN_HAVE_FS_IOC_GETFLAGS
+    const SystemHandle fd(open(path.c_str(), openFlags | O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     int flags = 0;
-    if (fd.Get() >= 0 && ioctl(fd.Get(), FS_IOC_GETFLAGS, &flags) == 0)
-        return flags;
+    return fd.IsOpen() && ioctl(fd.Get(), FS_IOC_GETFLAGS, &flags) == 0 &&
+           (flags & (FS_IMMUTABLE_FL | FS_APPEND_FL)) != 0;
 #else
     (void)path, (void)openFlags;
-#endif
-    return 0;
-}
-
-bool RefusesChange(int flags) {
-#ifdef FS_IOC_GETFLAGS
-    return (flags & (FS_IMMUTABLE_FL | FS_APPEND_FL)) != 0;
-#else
-    (void)flags;
     return false;
 #endif
 }
@@ -43,12 +34,12 @@ bool RefusesChange(int flags) {
 // What a rename over at needs besides a writable folder: a folder that lets names change, a
 // file of that name that may be replaced, and in a sticky folder, a file of one's own.
 void CheckReplaceable(const std::string& at, const std::string& folder, const std::string& target) {
-    if (RefusesChange(AttributeFlags(folder, O_DIRECTORY)))
+    if (RefusesChange(folder, O_DIRECTORY))
         Fail(Action::Create, target, EPERM);
     struct stat file, dir;
     if (lstat(at.c_str(), &file) != 0 || !S_ISREG(file.st_mode))
         return;
-    if (RefusesChange(AttributeFlags(at, O_NOFOLLOW)))
+    if (RefusesChange(at, O_NOFOLLOW))
         Fail(Action::Replace, target, EPERM);
     const uid_t self = geteuid();
     if (stat(folder.c_str(), &dir) == 0 && (dir.st_mode & S_ISVTX) && self != 0 &&
@@ -56,71 +47,84 @@ void CheckReplaceable(const std::string& at, const std::string& folder, const st
         Fail(Action::Replace, target, EPERM);
 }
 
-// Opens a new temporary in the folder, locked. On Linux it has no name yet, so that no kill
-// can leave it behind; elsewhere, or where the file system cannot, it is named at once.
-Descriptor OpenTemporary(const std::string& folder, mode_t mode, const std::string& shownAs,
-                         std::string& named) {
-#ifdef O_TMPFILE
-    Descriptor unnamed(open(FolderForOpen(folder).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, mode));
-    if (unnamed.Get() >= 0) {
-        Temporaries::Lock(unnamed.Get(), shownAs);
-        return unnamed;
+// A new temporary in the folder, locked. Where the system and the file system can, it has no
+// name yet, so that no kill can leave it behind; elsewhere it is named at once, for the next
+// write into the folder to sweep should this run be killed.
+std::unique_ptr<Temporary> OpenTemporary(const std::string& folder, mode_t mode,
+                                         const std::string& target) {
+#if KELDARIN_HAVE_O_TMPFILE
+    SystemHandle unnamed(open(FolderForOpen(folder).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, mode));
+    if (unnamed.IsOpen()) {
+        Temporaries::Lock(unnamed.Get(), target);
+        return std::make_unique<Temporary>(std::move(unnamed), target, Temporary::Unnamed{});
     }
     if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL && errno != ENOENT)
-        Fail(Action::Create, shownAs);
+        Fail(Action::Create, target);
 #endif
-    Descriptor fd;
-    named = DurableReplace::TakeTemporaryName(folder, shownAs, [&](const std::string& path) {
-        fd = Descriptor(open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode));
-        if (fd.Get() < 0 && errno == EEXIST)
+    SystemHandle fd;
+    const std::string named = TakeTemporaryName(folder, target, [&](const std::string& path) {
+        fd = SystemHandle(open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode));
+        if (!fd.IsOpen() && errno == EEXIST)
             return false;
-        if (fd.Get() < 0)
-            Fail(Action::Create, shownAs);
-        Temporaries::Lock(fd.Get(), shownAs);
+        if (!fd.IsOpen())
+            Fail(Action::Create, target);
+        Temporaries::Lock(fd.Get(), target);
         // A sweeping run may have taken the name between the creation and the lock.
         struct stat info;
         return !(fstat(fd.Get(), &info) == 0 && info.st_nlink == 0);
     });
-    return fd;
+    auto temporary = std::make_unique<Temporary>(std::move(fd), target, Temporary::Named{named});
+    Temporaries::Remember(named);
+    return temporary;
 }
 
-mode_t ModeFor(const std::string& target, const std::string& permissionsFrom, bool& keepExisting) {
+// The bits a temporary is made with, and whether they are then set as they are, past the umask.
+struct Permissions {
+    mode_t mode;
+    bool exact;
+};
+
+Permissions PermissionsFor(const Probe&) {
+    return {0600, false};
+}
+
+Permissions PermissionsFor(const ForTarget& write) {
     struct stat info;
-    // A link in the target's place is replaced, not written through: the output is a new file,
-    // whatever the bits of what the link points to.
-    keepExisting = lstat(target.c_str(), &info) == 0 && S_ISREG(info.st_mode);
-    if (keepExisting)
-        return info.st_mode & 07777;
-    if (!permissionsFrom.empty() && stat(permissionsFrom.c_str(), &info) == 0)
-        return info.st_mode & 0777;
-    return 0666;
+    // A replaced file keeps its bits exactly. A link in the target's place is replaced, not
+    // written through: the output is a new file, whatever the bits of what the link points to.
+    if (lstat(write.at.c_str(), &info) == 0 && S_ISREG(info.st_mode))
+        return {static_cast<mode_t>(info.st_mode & 07777), true};
+    if (write.permissionsFrom && stat(write.permissionsFrom->c_str(), &info) == 0)
+        return {static_cast<mode_t>(info.st_mode & 0777), false};
+    return {0666, false};
 }
 
 // Lets the file system share the source's blocks: all of the tail or nothing.
-bool CloneTail(int fd, int source, const DurableReplace::Options::Tail& tail) {
-#ifdef FICLONERANGE
+bool CloneTail(int fd, int source, const FromFile& content) {
+#if KELDARIN_HAVE_FICLONERANGE
     file_clone_range range{};
     range.src_fd = source;
-    range.src_offset = tail.sourceAt;
-    range.src_length = tail.length;
-    range.dest_offset = tail.from;
+    range.src_offset = content.sourceAt;
+    range.src_length = content.sourceBytes;
+    range.dest_offset = content.head.size;
     return ioctl(fd, FICLONERANGE, &range) == 0;
 #else
-    (void)fd, (void)source, (void)tail;
+    (void)fd, (void)source, (void)content;
     return false;
 #endif
 }
 
 // Lets the kernel copy the tail without a round trip through this process; returns how much
 // it copied before it declined, if it did.
-std::size_t CopyTailInKernel(int fd, int source, const DurableReplace::Options::Tail& tail,
+std::size_t CopyTailInKernel(int fd, int source, const FromFile& content,
                              const std::string& target) {
     std::size_t done = 0;
-#ifdef __linux__
-    while (done < tail.length) {
-        loff_t in = static_cast<loff_t>(tail.sourceAt + done);
-        loff_t out = static_cast<loff_t>(tail.from + done);
-        const ssize_t copied = copy_file_range(source, &in, fd, &out, tail.length - done, 0);
+#if KELDARIN_HAVE_COPY_FILE_RANGE
+    while (done < content.sourceBytes) {
+        loff_t in = static_cast<loff_t>(content.sourceAt + done);
+        loff_t out = static_cast<loff_t>(content.head.size + done);
+        const ssize_t copied =
+            copy_file_range(source, &in, fd, &out, content.sourceBytes - done, 0);
         if (copied < 0 && errno == EINTR)
             continue;
         if (copied < 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS ||
@@ -129,20 +133,26 @@ std::size_t CopyTailInKernel(int fd, int source, const DurableReplace::Options::
         if (copied < 0)
             Fail(Action::Write, target);
         if (copied == 0)
-            throw FileError::ChangedSinceRead(tail.source);
+            throw FileError::ChangedSinceRead(content.source);
         done += static_cast<std::size_t>(copied);
     }
 #else
-    (void)fd, (void)source, (void)tail, (void)target;
+    (void)fd, (void)source, (void)content, (void)target;
 #endif
     return done;
 }
 
 } // namespace
 
-const int DurableReplace::kNameTaken = EEXIST;
+void DurableReplace::RemovePendingTemporary() noexcept {
+    Temporaries::RemoveAll();
+}
 
-std::string DurableReplace::CheckTarget(const std::string& target) {
+namespace DurableReplaceSystem {
+
+const int kNameTaken = EEXIST;
+
+std::string CheckTarget(const std::string& target) {
     const std::string at = PosixIo::Reachable(target);
     struct stat info;
     if (stat(at.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
@@ -164,87 +174,18 @@ std::string DurableReplace::CheckTarget(const std::string& target) {
     return at;
 }
 
-PendingReplace DurableReplace::CreateTemporary(const std::string& folder, const std::string& at,
-                                               const std::string& target, const Options* write) {
-    bool keepExisting = false;
-    const mode_t mode = write ? ModeFor(at, write->permissionsFrom, keepExisting) : 0600;
-    std::string named;
-    Descriptor opened = OpenTemporary(folder, keepExisting ? 0600 : mode, target, named);
-    const int fd = opened.Get();
-    PendingReplace pending(opened.Release(), target, named);
-    try {
-        if (!named.empty())
-            Temporaries::Remember(named);
-        // A replaced file keeps its bits exactly; the umask applies only to new files.
-        if (keepExisting && fchmod(fd, mode) != 0)
-            Fail(Action::Create, target);
-    } catch (const FileError& error) {
-        pending.Abandon(error);
-    }
-    return pending;
-}
-
-void DurableReplace::WriteHead(Handle handle, const unsigned char* bytes, std::size_t size,
-                               const std::string& target) {
-    PosixIo::WriteAllAt(static_cast<int>(handle), bytes, size, 0, target);
-}
-
-void DurableReplace::SetLength(Handle handle, std::size_t size, const std::string& target) {
-    if (ftruncate(static_cast<int>(handle), static_cast<off_t>(size)) != 0)
-        Fail(Action::Write, target);
-}
-
-void DurableReplace::FlushForReadBack(Handle handle, const std::string& target) {
-    const int fd = static_cast<int>(handle);
-    if (fdatasync(fd) != 0)
-        Fail(Action::Write, target);
-    // Dropping the cached pages makes the read come from the storage where the system can.
-    posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
-}
-
-std::size_t DurableReplace::ReadAt(Handle handle, std::uint64_t at, unsigned char* buffer,
-                                   std::size_t count, const std::string& target) {
-    return PosixIo::ReadAllAt(static_cast<int>(handle), at, buffer, count, target);
-}
-
-void DurableReplace::StartWriteOut(Handle handle) noexcept {
-#ifdef SYNC_FILE_RANGE_WRITE
-    // Finish's flush then finds the write-out done or under way.
-    sync_file_range(static_cast<int>(handle), 0, 0, SYNC_FILE_RANGE_WRITE);
-#else
-    (void)handle;
-#endif
-}
-
-void DurableReplace::WriteTail(Handle handle, const Options::Tail& tail,
-                               const std::string& target) {
-    const int fd = static_cast<int>(handle);
-    File source = File::OpenForReading(tail.source);
-    const int in = static_cast<int>(source.m_handle);
-    std::size_t done =
-        CloneTail(fd, in, tail) ? tail.length : CopyTailInKernel(fd, in, tail, target);
-    CopyTailThroughMemory(source, tail, done, [&](const unsigned char* bytes, std::size_t size) {
-        PosixIo::WriteAllAt(fd, bytes, size, tail.from + done, target);
-        done += size;
-    });
-}
-
-void DurableReplace::RemovePendingTemporary() noexcept {
-    Temporaries::RemoveAll();
-}
-
-void DurableReplace::RemoveStaleTemporaries(const std::string& folder) {
+void RemoveStaleTemporaries(const std::string& folder) {
     DIR* dir = opendir(FolderForOpen(folder).c_str());
     if (!dir)
         return;
     while (const dirent* entry = readdir(dir)) {
-        if (!IsTemporaryName(entry->d_name))
+        if (!DurableReplace::IsTemporaryName(entry->d_name))
             continue;
         const std::string path = folder + entry->d_name;
-        Descriptor fd(open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+        const SystemHandle fd(open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
         struct stat held, named;
         // A write in progress holds the lock; a killed one has released it with its process.
-        if (fd.Get() < 0 || flock(fd.Get(), LOCK_EX | LOCK_NB) != 0 ||
+        if (!fd.IsOpen() || flock(fd.Get(), LOCK_EX | LOCK_NB) != 0 ||
             fstat(fd.Get(), &held) != 0 || !S_ISREG(held.st_mode) ||
             lstat(path.c_str(), &named) != 0 || named.st_ino != held.st_ino ||
             named.st_dev != held.st_dev)
@@ -253,3 +194,59 @@ void DurableReplace::RemoveStaleTemporaries(const std::string& folder) {
     }
     closedir(dir);
 }
+
+std::unique_ptr<Temporary> CreateTemporary(const std::string& folder, const std::string& target,
+                                           const Purpose& purpose) {
+    const Permissions permissions =
+        std::visit([](const auto& made) { return PermissionsFor(made); }, purpose);
+    std::unique_ptr<Temporary> temporary =
+        OpenTemporary(folder, permissions.exact ? 0600 : permissions.mode, target);
+    // The umask applies to new files only.
+    if (permissions.exact && fchmod(temporary->Handle().Get(), permissions.mode) != 0)
+        temporary->Abandon(FileError::System(Action::Create, target, errno));
+    return temporary;
+}
+
+void WriteHead(const SystemHandle& file, const InMemory& head, const std::string& target) {
+    PosixIo::WriteAllAt(file.Get(), head.bytes, head.size, 0, target);
+}
+
+void WriteTail(const SystemHandle& file, const FromFile& content, const std::string& target) {
+    PosixIo::SourceFile source(File::OpenForReading(content.source));
+    const int fd = file.Get();
+    const int in = source.Descriptor();
+    std::size_t done = CloneTail(fd, in, content) ? content.sourceBytes
+                                                  : CopyTailInKernel(fd, in, content, target);
+    CopyTailThroughMemory(source, content, done, [&](const unsigned char* bytes, std::size_t size) {
+        PosixIo::WriteAllAt(fd, bytes, size, content.head.size + done, target);
+        done += size;
+    });
+}
+
+void SetLength(const SystemHandle& file, std::size_t size, const std::string& target) {
+    if (ftruncate(file.Get(), static_cast<off_t>(size)) != 0)
+        Fail(Action::Write, target);
+}
+
+void FlushForReadBack(const SystemHandle& file, const std::string& target) {
+    if (fdatasync(file.Get()) != 0)
+        Fail(Action::Write, target);
+    // Dropping the cached pages makes the read come from the storage where the system can.
+    posix_fadvise(file.Get(), 0, 0, POSIX_FADV_DONTNEED);
+}
+
+std::size_t ReadAt(const SystemHandle& file, std::uint64_t at, unsigned char* buffer,
+                   std::size_t count, const std::string& target) {
+    return PosixIo::ReadAllAt(file.Get(), at, buffer, count, target);
+}
+
+void StartWriteOut(const SystemHandle& file) noexcept {
+#if KELDARIN_HAVE_SYNC_FILE_RANGE
+    // Finish's flush then finds the write-out done or under way.
+    sync_file_range(file.Get(), 0, 0, SYNC_FILE_RANGE_WRITE);
+#else
+    (void)file;
+#endif
+}
+
+} // namespace DurableReplaceSystem

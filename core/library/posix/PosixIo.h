@@ -4,6 +4,7 @@
 // writes that go on until done, and the failures they throw.
 #include "File.h"
 #include "FileError.h"
+#include "SystemHandle.h"
 
 #include <cerrno>
 #include <cstddef>
@@ -19,24 +20,11 @@ namespace PosixIo {
     throw FileError::System(action, path, code);
 }
 
-// An open descriptor, closed when released.
-class Descriptor {
+// A File whose descriptor this side may use, to share or copy the file's blocks by it.
+class SourceFile : public File {
 public:
-    explicit Descriptor(int fd = -1) : m_fd(fd) {}
-    Descriptor(Descriptor&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
-    Descriptor& operator=(Descriptor&& other) noexcept {
-        std::swap(m_fd, other.m_fd);
-        return *this;
-    }
-    ~Descriptor() {
-        if (m_fd >= 0)
-            close(m_fd);
-    }
-    int Get() const { return m_fd; }
-    int Release() { return std::exchange(m_fd, -1); }
-
-private:
-    int m_fd;
+    explicit SourceFile(File&& file) : File(std::move(file)) {}
+    int Descriptor() const { return Handle().Get(); }
 };
 
 // "." for the folder part of a bare name, which open() cannot take as "".

@@ -60,6 +60,7 @@ void Lock(int fd, const std::string& shownAs) {
             PosixIo::Fail(FileError::Action::Create, shownAs);
 }
 
+#if KELDARIN_HAVE_O_TMPFILE
 bool LinkUnnamed(int fd, const std::string& path) {
     const std::string self = "/proc/self/fd/" + std::to_string(fd);
     if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0)
@@ -69,5 +70,6 @@ bool LinkUnnamed(int fd, const std::string& path) {
     // Without /proc, the same by descriptor, which needs more privilege.
     return linkat(fd, "", AT_FDCWD, path.c_str(), AT_EMPTY_PATH) == 0;
 }
+#endif
 
 } // namespace Temporaries

@@ -3,6 +3,8 @@
 // The named temporaries of the replaces in progress, shared by DurableReplace and
 // PendingReplace: a table a signal handler can read, the lock that tells a sweeping run a
 // temporary is still being written, and the naming of an unnamed one.
+#include "Features.h"
+
 #include <string>
 
 namespace Temporaries {
@@ -15,7 +17,9 @@ void RemoveAll() noexcept;
 
 // Throws FileError (shown as the target's).
 void Lock(int fd, const std::string& shownAs);
+#if KELDARIN_HAVE_O_TMPFILE
 // Gives an unnamed temporary the name path, still locked; false with errno set if it cannot.
 bool LinkUnnamed(int fd, const std::string& path);
+#endif
 
 } // namespace Temporaries

@@ -3,7 +3,6 @@
 #include "Win32Io.h"
 
 using Action = FileError::Action;
-using Win32Io::AsHandle;
 using Win32Io::Fail;
 
 namespace {
@@ -23,10 +22,10 @@ bool NamesADevice(const std::string& path) {
 std::optional<DeviceOutput> DeviceOutput::OpenIfDevice(const std::string& path) {
     // Opening writes nothing: a file that opens is closed again as it was. A named pipe is opened
     // once only, as each opening takes one of its instances.
-    Win32Io::Handle opened(::CreateFileA(path.c_str(), GENERIC_WRITE,
-                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                         FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (opened.Get() == INVALID_HANDLE_VALUE) {
+    SystemHandle opened(::CreateFileA(path.c_str(), GENERIC_WRITE,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!opened.IsOpen()) {
         const DWORD error = ::GetLastError();
         // CON without a console, LPT1 without a printer: device names with nothing behind them.
         if (NamesADevice(path))
@@ -36,21 +35,12 @@ std::optional<DeviceOutput> DeviceOutput::OpenIfDevice(const std::string& path) 
     const DWORD type = ::GetFileType(opened.Get());
     BY_HANDLE_FILE_INFORMATION info;
     if (type == FILE_TYPE_CHAR || type == FILE_TYPE_PIPE)
-        return DeviceOutput(reinterpret_cast<std::intptr_t>(opened.Release()), path);
+        return DeviceOutput(std::move(opened), path);
     if (::GetFileInformationByHandle(opened.Get(), &info))
         return std::nullopt; // a file
     throw FileError::NotARegularFile(Action::Write, path, "a disk");
 }
 
-DeviceOutput::DeviceOutput(DeviceOutput&& other) noexcept
-    : m_handle(std::exchange(other.m_handle, Win32Io::NoHandle())),
-      m_path(std::move(other.m_path)) {}
-
-DeviceOutput::~DeviceOutput() {
-    if (AsHandle(m_handle) != INVALID_HANDLE_VALUE)
-        ::CloseHandle(AsHandle(m_handle));
-}
-
 void DeviceOutput::Write(const unsigned char* bytes, std::size_t size) {
-    Win32Io::WriteAll(AsHandle(m_handle), bytes, size, m_path);
+    Win32Io::WriteAll(m_handle->Get(), bytes, size, m_path);
 }

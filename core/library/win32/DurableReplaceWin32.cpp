@@ -1,11 +1,12 @@
-#include "DurableReplace.h"
+#include "DurableReplaceSystem.h"
 
 #include "CodePage.h"
+#include "PendingReplaceTemporary.h"
 #include "Win32Io.h"
 
 using Action = FileError::Action;
-using Win32Io::AsHandle;
 using Win32Io::Fail;
+using namespace DurableReplaceSystem;
 
 namespace {
 // A verbatim path is not held to MAX_PATH, only to what the system's own strings can hold.
@@ -20,11 +21,17 @@ std::size_t PathUnits(const std::string& path) {
 
 } // namespace
 
-const int DurableReplace::kNameTaken = ERROR_FILE_EXISTS;
+void DurableReplace::RemovePendingTemporary() noexcept {
+    // Nothing to do: the system removes every temporary without its name as the process ends.
+}
+
+namespace DurableReplaceSystem {
+
+const int kNameTaken = ERROR_FILE_EXISTS;
 
 // Every check the system lets a program make without writing: the target is no folder and no
 // read-only file, its folder exists and the names fit.
-std::string DurableReplace::CheckTarget(const std::string& target) {
+std::string CheckTarget(const std::string& target) {
     const DWORD attributes = ::GetFileAttributesA(target.c_str());
     // A read-only file is one its owner wants kept; not every system's rename honours that.
     if (attributes != INVALID_FILE_ATTRIBUTES &&
@@ -46,64 +53,7 @@ std::string DurableReplace::CheckTarget(const std::string& target) {
     return target;
 }
 
-// Never shared while it is written: a sweeping run cannot delete it, nobody can change it. Until
-// it gets its name the system removes it should the process end, on Ctrl+C, a closed console or
-// a kill, as an unnamed file on Linux.
-PendingReplace DurableReplace::CreateTemporary(const std::string& folder, const std::string&,
-                                               const std::string& target, const Options*) {
-    HANDLE created = INVALID_HANDLE_VALUE;
-    std::string temporary = TakeTemporaryName(folder, target, [&](const std::string& path) {
-        created = ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
-                                CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (created == INVALID_HANDLE_VALUE && ::GetLastError() != ERROR_FILE_EXISTS)
-            Fail(Action::Create, target);
-        return created != INVALID_HANDLE_VALUE;
-    });
-    Win32Io::RemoveOnClose(created, true);
-    return PendingReplace(reinterpret_cast<std::intptr_t>(created), target, std::move(temporary));
-}
-
-void DurableReplace::WriteHead(Handle handle, const unsigned char* bytes, std::size_t size,
-                               const std::string& target) {
-    Win32Io::WriteAll(AsHandle(handle), bytes, size, target); // a new file's position is 0
-}
-
-// The file systems here share no blocks, and the system offers no copy of a part of a file.
-void DurableReplace::WriteTail(Handle handle, const Options::Tail& tail,
-                               const std::string& target) {
-    File source = File::OpenForReading(tail.source);
-    CopyTailThroughMemory(source, tail, 0, [&](const unsigned char* bytes, std::size_t size) {
-        Win32Io::WriteAll(AsHandle(handle), bytes, size, target);
-    });
-}
-
-void DurableReplace::SetLength(Handle handle, std::size_t size, const std::string& target) {
-    LARGE_INTEGER end;
-    end.QuadPart = static_cast<LONGLONG>(size);
-    if (!::SetFilePointerEx(AsHandle(handle), end, nullptr, FILE_BEGIN) ||
-        !::SetEndOfFile(AsHandle(handle)))
-        Fail(Action::Write, target);
-}
-
-void DurableReplace::FlushForReadBack(Handle handle, const std::string& target) {
-    if (!::FlushFileBuffers(AsHandle(handle)))
-        Fail(Action::Write, target);
-}
-
-std::size_t DurableReplace::ReadAt(Handle handle, std::uint64_t at, unsigned char* buffer,
-                                   std::size_t count, const std::string& target) {
-    return Win32Io::ReadAllAt(AsHandle(handle), at, buffer, count, target);
-}
-
-void DurableReplace::StartWriteOut(Handle) noexcept {
-    // The system has no way to start a write-out without waiting for it.
-}
-
-void DurableReplace::RemovePendingTemporary() noexcept {
-    // Nothing to do: the system removes every temporary without its name as the process ends.
-}
-
-void DurableReplace::RemoveStaleTemporaries(const std::string& folder) {
+void RemoveStaleTemporaries(const std::string& folder) {
     WIN32_FIND_DATAA found;
     const std::string pattern = folder + TemporaryGlob();
     HANDLE search = ::FindFirstFileA(pattern.c_str(), &found);
@@ -111,9 +61,63 @@ void DurableReplace::RemoveStaleTemporaries(const std::string& folder) {
         return;
     do {
         // Fails, and so spares it, while a running write holds the file open without sharing.
-        if (IsTemporaryName(found.cFileName) &&
+        if (DurableReplace::IsTemporaryName(found.cFileName) &&
             !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
             ::DeleteFileA((folder + found.cFileName).c_str());
     } while (::FindNextFileA(search, &found));
     ::FindClose(search);
 }
+
+// Never shared while it is written: a sweeping run cannot delete it, nobody can change it. Until
+// it gets its name the system removes it should the process end, on Ctrl+C, a closed console or
+// a kill, as an unnamed file on Linux. A probe and a write's temporary are made alike: the
+// permissions of a new file here are its folder's.
+std::unique_ptr<Temporary> CreateTemporary(const std::string& folder, const std::string& target,
+                                           const Purpose&) {
+    SystemHandle created;
+    std::string temporary = TakeTemporaryName(folder, target, [&](const std::string& path) {
+        created = SystemHandle(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0,
+                                             nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!created.IsOpen() && ::GetLastError() != ERROR_FILE_EXISTS)
+            Fail(Action::Create, target);
+        return created.IsOpen();
+    });
+    Win32Io::RemoveOnClose(created.Get(), true);
+    return std::make_unique<Temporary>(std::move(created), target,
+                                       Temporary::Named{std::move(temporary)});
+}
+
+void WriteHead(const SystemHandle& file, const InMemory& head, const std::string& target) {
+    Win32Io::WriteAll(file.Get(), head.bytes, head.size, target); // a new file's position is 0
+}
+
+// The file systems here share no blocks, and the system offers no copy of a part of a file.
+void WriteTail(const SystemHandle& file, const FromFile& content, const std::string& target) {
+    File source = File::OpenForReading(content.source);
+    CopyTailThroughMemory(source, content, 0, [&](const unsigned char* bytes, std::size_t size) {
+        Win32Io::WriteAll(file.Get(), bytes, size, target);
+    });
+}
+
+void SetLength(const SystemHandle& file, std::size_t size, const std::string& target) {
+    LARGE_INTEGER end;
+    end.QuadPart = static_cast<LONGLONG>(size);
+    if (!::SetFilePointerEx(file.Get(), end, nullptr, FILE_BEGIN) || !::SetEndOfFile(file.Get()))
+        Fail(Action::Write, target);
+}
+
+void FlushForReadBack(const SystemHandle& file, const std::string& target) {
+    if (!::FlushFileBuffers(file.Get()))
+        Fail(Action::Write, target);
+}
+
+std::size_t ReadAt(const SystemHandle& file, std::uint64_t at, unsigned char* buffer,
+                   std::size_t count, const std::string& target) {
+    return Win32Io::ReadAllAt(file.Get(), at, buffer, count, target);
+}
+
+void StartWriteOut(const SystemHandle&) noexcept {
+    // The system has no way to start a write-out without waiting for it.
+}
+
+} // namespace DurableReplaceSystem

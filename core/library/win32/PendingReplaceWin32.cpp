@@ -1,49 +1,42 @@
-#include "PendingReplace.h"
+#include "PendingReplaceTemporary.h"
 
 #include "Win32Io.h"
 
 using Action = FileError::Action;
-using Win32Io::AsHandle;
 using Win32Io::Fail;
 
-PendingReplace::PendingReplace(PendingReplace&& other) noexcept
-    : m_handle(std::exchange(other.m_handle, Win32Io::NoHandle())),
-      m_target(std::move(other.m_target)), m_named(std::exchange(other.m_named, std::string())) {}
-
-PendingReplace::~PendingReplace() {
-    Discard();
-}
-
-std::string PendingReplace::Discard() noexcept {
-    const HANDLE handle = AsHandle(std::exchange(m_handle, Win32Io::NoHandle()));
-    if (handle != INVALID_HANDLE_VALUE)
-        ::CloseHandle(handle);
-    std::string left;
-    if (!m_named.empty() && !::DeleteFileA(m_named.c_str()) &&
-        ::GetLastError() != ERROR_FILE_NOT_FOUND)
-        left = m_named;
-    m_named.clear();
+std::optional<std::string> PendingReplace::Temporary::Discard() noexcept {
+    // Closed, a temporary still marked for removal goes by itself.
+    m_handle = SystemHandle();
+    std::optional<std::string> left;
+    if (const Named* named = std::get_if<Named>(&m_state);
+        named && !::DeleteFileA(named->path.c_str()) && ::GetLastError() != ERROR_FILE_NOT_FOUND)
+        left = named->path;
+    if (!std::holds_alternative<Renamed>(m_state))
+        m_state = Removed{};
     return left;
 }
 
-void PendingReplace::SyncFolderOf(const std::string&) {
-    // The move below is written through before it returns; a folder has no flush of its own here.
-}
-
-void PendingReplace::FinishNamed() {
+void PendingReplace::Temporary::FinishNamed() {
+    RequirePending();
+    const std::string& named = std::get<Named>(m_state).path;
     try {
-        Win32Io::Handle file(AsHandle(std::exchange(m_handle, Win32Io::NoHandle())));
-        if (!::FlushFileBuffers(file.Get()))
+        if (!::FlushFileBuffers(m_handle.Get()))
             Fail(Action::Write, m_target);
         // From here to the move a kill leaves the temporary, for the next write to sweep.
-        Win32Io::RemoveOnClose(file.Get(), false);
-        if (!file.Close())
+        Win32Io::RemoveOnClose(m_handle.Get(), false);
+        if (!m_handle.Close())
             Fail(Action::Write, m_target);
-        if (!::MoveFileExA(m_named.c_str(), m_target.c_str(),
+        if (!::MoveFileExA(named.c_str(), m_target.c_str(),
                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
             Fail(Action::Replace, m_target);
     } catch (const FileError& error) {
         Abandon(error);
     }
-    m_named.clear();
+    m_state = Renamed{};
+}
+
+void PendingReplace::SyncFolder(const std::string&) {
+    // A move is written through before it returns (MOVEFILE_WRITE_THROUGH); a folder has no
+    // flush of its own here.
 }

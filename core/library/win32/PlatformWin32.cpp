@@ -81,11 +81,11 @@ std::optional<std::string> Utf8Of(const std::string& name) {
 std::optional<FileIdentity> IdentityOf(const std::string& path) {
     // No access asked and all sharing allowed: asking never gets in another program's way.
     // Backup semantics let a folder be asked too.
-    Win32Io::Handle file(
-        ::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    SystemHandle file(::CreateFileA(path.c_str(), 0,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     BY_HANDLE_FILE_INFORMATION info;
-    if (file.Get() == INVALID_HANDLE_VALUE || !::GetFileInformationByHandle(file.Get(), &info))
+    if (!file.IsOpen() || !::GetFileInformationByHandle(file.Get(), &info))
         return std::nullopt;
     return Win32Io::IdentityIn(info);
 }

@@ -4,6 +4,7 @@
 // that go on until done, and the failures they throw.
 #include "FileError.h"
 #include "Platform.h"
+#include "SystemHandle.h"
 
 #include <windows.h>
 
@@ -18,35 +19,6 @@ namespace Win32Io {
                               DWORD code = ::GetLastError()) {
     throw FileError::System(action, path, static_cast<int>(code));
 }
-
-inline HANDLE AsHandle(std::intptr_t handle) {
-    return reinterpret_cast<HANDLE>(handle);
-}
-inline std::intptr_t NoHandle() {
-    return reinterpret_cast<std::intptr_t>(INVALID_HANDLE_VALUE);
-}
-
-// An open handle, closed when released.
-class Handle {
-public:
-    explicit Handle(HANDLE handle) : m_handle(handle) {}
-    ~Handle() {
-        if (m_handle != INVALID_HANDLE_VALUE)
-            ::CloseHandle(m_handle);
-    }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    HANDLE Get() const { return m_handle; }
-    HANDLE Release() { return std::exchange(m_handle, INVALID_HANDLE_VALUE); }
-    // Closing is where a delayed write failure can show.
-    BOOL Close() {
-        const HANDLE handle = std::exchange(m_handle, INVALID_HANDLE_VALUE);
-        return handle == INVALID_HANDLE_VALUE || ::CloseHandle(handle);
-    }
-
-private:
-    HANDLE m_handle;
-};
 
 // Until count bytes are in or the file ends; returns how many came.
 std::size_t ReadAllAt(HANDLE handle, std::uint64_t offset, unsigned char* buffer, std::size_t count,
