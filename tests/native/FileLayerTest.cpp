@@ -232,6 +232,9 @@ TEST(PendingOutputs, ASharedFlushNamesEveryOutputWholeOrFailsEachAndNamesNone) {
     const std::vector<InputResult> named = finish("named");
     for (std::size_t i = 0; i < contents.size(); ++i)
         EXPECT_EQ(ReadFile(named[i].output), contents[i]) << i;
+    // Flushed each by itself, an output whose blocks happen to be kept passes.
+    if (!KELDARIN_HAVE_SYNCFS)
+        GTEST_SKIP() << "the failed flush needs a build that flushes a whole file system";
     const Bytes old(10, 1);
     WriteFile(dir / "failed0", old);
     sync();
