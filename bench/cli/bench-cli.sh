@@ -213,7 +213,7 @@ mount_xfs() { # folder, reflink 0/1
 
 mount_btrfs() { # folder
     truncate -s 3G "$1.img"
-    mkfs.btrfs -q "$1.img"
+    mkfs.btrfs -q "$1.img" >/dev/null
     mkdir -p "$1"
     mount -o loop "$1.img" "$1"
     mounts+=("$1")
