@@ -238,8 +238,7 @@ TEST(PendingOutputs, ASharedFlushNamesEveryOutputWholeOrFailsEachAndNamesNone) {
     const Bytes old(10, 1);
     WriteFile(dir / "failed0", old);
     sync();
-    const std::string zeros(1 << 20, '\0');
-    for (std::ofstream fill(mounts / "store" / "fill", std::ios::binary); fill << zeros;) {
+    for (std::ofstream fill(mounts / "store" / "fill"); fill << std::string(1 << 20, '\0');) {
     }
     for (const InputResult& result : finish("failed")) {
         ASSERT_TRUE(result.failure) << result.output;

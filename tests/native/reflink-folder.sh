@@ -6,9 +6,7 @@
 set -eu
 base=$2
 for mount in "$base/reflink" "$base/flaky" "$base/store"; do
-    if mountpoint -q "$mount"; then
-        umount "$mount"
-    fi
+    ! mountpoint -q "$mount" || umount "$mount"
 done
 rm -f "$base/reflink.img"
 if [ "$1" = mount ]; then
