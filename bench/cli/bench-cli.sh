@@ -3,11 +3,15 @@
 # in the same run: cp (the same bytes read and written, left in the page cache), cp followed by
 # sync (the floor for outputs that are on the storage when the tool ends, as keldarin-cli's are)
 # and, where the file system shares extents, cp --reflink=always followed by sync. Median of
-# five interleaved rounds, each into a fresh output folder after a sync, on three file systems:
+# seven interleaved rounds, each into a fresh output folder after a sync, with the fastest and
+# the slowest round beside it, on four file systems:
 #   ext4   the work folder (default under /var/tmp, which is on the disk here)
 #   tmpfs  mounted by the script when run as root, else /dev/shm
 #   XFS    with reflink, on a loop device the script makes when run as root, and for the bare
 #          half of the batch the same without reflink, to show what sharing the tail saves.
+#   Btrfs  on a loop device the script makes when run as root (mkfs.btrfs, btrfs-progs).
+# With KELDARIN_BENCH_AGAINST set to another keldarin-cli (an earlier build), every round runs
+# that one too, as "earlier keldarin-cli", for a comparison within one run.
 # Every keldarin-cli output is checked against an independent cp + dd recipe, and its peak
 # memory is taken for 8 images and for the whole batch. Then the batch at scale: 1,000 and
 # 10,000 inputs (hard links of one image), time and peak memory of a dry run on ext4 and, on the
@@ -21,7 +25,8 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 cli="$(realpath "${1:-$root/build/native/cli/keldarin-cli}")"
 work="${2:-$(mktemp -d /var/tmp/keldarin-bench.XXXXXX)}"
-count=64 rounds=5
+count=64 rounds=7
+against="${KELDARIN_BENCH_AGAINST:+$(realpath "$KELDARIN_BENCH_AGAINST")}"
 bare=$((0x7E0000)) bl=$((0x20000))
 mounts=() shm=""
 cleanup() {
@@ -86,20 +91,25 @@ timed() { # key, command...: one round into a fresh, synced output folder
 median() { # key: seconds
     printf '%s\n' ${times[$1]} | sort -n | awk '{v[NR] = $1} END {printf "%.3f", v[int((NR + 1) / 2)] / 1e6}'
 }
+spread() { # key: the fastest and the slowest round, seconds
+    printf '%s\n' ${times[$1]} | sort -n | awk '{v[NR] = $1} END {printf "%.3f-%.3f", v[1] / 1e6, v[NR] / 1e6}'
+}
 
 copy() { cp "$@" "$out/"; }
 copy_sync() { cp "$@" "$out/" && sync; }
 reflink_sync() { cp --reflink=always "$@" "$out/" && sync; }
 convert() { "$cli" convert -q -o "$out" "$@"; }
+convert_earlier() { "$against" convert -q -o "$out" "$@"; }
 
 report() { # title, floor key, keys...
     local title=$1 floor=$2 key
     shift 2
     echo "$title"
-    printf '  %-26s %8s %9s\n' method seconds "to $floor"
+    printf '  %-34s %8s %9s  %s\n' method seconds "to $floor" "fastest-slowest"
     for key in "$@"; do
-        printf '  %-26s %8s %9.2f\n' "$key" "$(median "$key")" \
-            "$(echo "$(median "$key") / $(median "$floor")" | bc -l)"
+        [[ -n ${times[$key]:-} ]] || continue
+        printf '  %-34s %8s %9.2f  %s\n' "$key" "$(median "$key")" \
+            "$(echo "$(median "$key") / $(median "$floor")" | bc -l)" "$(spread "$key")"
     done
 }
 
@@ -125,17 +135,22 @@ bench() { # name, folder, reflink (yes/no)
         timed "cp + sync" copy_sync "${images[@]}"
         [[ $reflink == no ]] || timed "cp --reflink + sync" reflink_sync "${images[@]}"
         timed keldarin-cli convert "${images[@]}"
+        [[ -z $against ]] || timed "earlier keldarin-cli" convert_earlier "${images[@]}"
         if [[ $reflink == yes ]]; then
             timed "bare: cp --reflink + sync" reflink_sync bare*.img
             timed "bare: keldarin-cli" convert bare*.img
+            [[ -z $against ]] || timed "bare: earlier keldarin-cli" convert_earlier bare*.img
         fi
     done
     timed keldarin-cli convert "${images[@]}"
     check_outputs . "$out" "${images[@]}"
-    local keys=(cp "cp + sync" keldarin-cli)
+    local keys=(cp "cp + sync" keldarin-cli "earlier keldarin-cli")
     [[ $reflink == no ]] || keys=(cp "cp + sync" "cp --reflink + sync" keldarin-cli
-                                  "bare: cp --reflink + sync" "bare: keldarin-cli")
+                                  "earlier keldarin-cli" "bare: cp --reflink + sync"
+                                  "bare: keldarin-cli" "bare: earlier keldarin-cli")
     report "$name: $count bare + $count full images, median of $rounds rounds" cp "${keys[@]}"
+    [[ $reflink == no ]] || printf '  bare half: keldarin-cli %.2f × cp --reflink + sync\n' \
+        "$(echo "$(median "bare: keldarin-cli") / $(median "bare: cp --reflink + sync")" | bc -l)"
     peak_memory
     cd - >/dev/null
     rm -rf "$folder/in" "$folder/out"
@@ -196,6 +211,14 @@ mount_xfs() { # folder, reflink 0/1
     mounts+=("$1")
 }
 
+mount_btrfs() { # folder
+    truncate -s 3G "$1.img"
+    mkfs.btrfs -q "$1.img" >/dev/null
+    mkdir -p "$1"
+    mount -o loop "$1.img" "$1"
+    mounts+=("$1")
+}
+
 echo "keldarin-cli: $cli"
 if [[ ${3:-} != scale ]]; then
     bench "ext4 ($(df --output=fstype "$work" | tail -1))" "$work/ext4" no
@@ -214,6 +237,14 @@ if [[ $(id -u) == 0 ]] && command -v mkfs.xfs >/dev/null; then
     mount_xfs "$work/xfs" 1
     if [[ ${3:-} != scale ]]; then
         bench "XFS with reflink (loop device on ext4)" "$work/xfs" yes
+        echo
+        if command -v mkfs.btrfs >/dev/null; then
+            mount_btrfs "$work/btrfs"
+            bench "Btrfs (loop device on ext4)" "$work/btrfs" yes
+        else
+            echo "Btrfs: skipped; making one on a loop device needs mkfs.btrfs (btrfs-progs)"
+        fi
+        echo
         mount_xfs "$work/xfs-plain" 0
         bench_unshared "$work/xfs-plain"
     fi

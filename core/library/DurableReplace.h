@@ -51,8 +51,9 @@ public:
     };
     using Content = std::variant<InMemory, FromFile>;
 
-    // At most this many replaces may be pending at once: the signal handler's room for their
-    // names is fixed.
+    // At most this many replaces that flush on their own may be pending at once: the signal
+    // handler's room for their names is fixed. Those that share a flush
+    // (PendingReplace::SharesFlush) have no name until they are finished and are not counted.
     static constexpr std::size_t kMaxPending = 8;
 
     // Every check that Write makes before it writes anything: the target is no folder, its name

@@ -30,11 +30,28 @@ const std::string& PendingReplace::Target() const {
     return m_temporary->Target();
 }
 
+bool PendingReplace::SharesFlush() const {
+    return m_temporary->SharesFlush();
+}
+
+void PendingReplace::FlushTogether(const std::vector<PendingReplace*>& group) {
+    std::vector<Temporary*> temporaries;
+    for (PendingReplace* replace : group)
+        temporaries.push_back(replace->m_temporary.get());
+    Temporary::FlushTogether(temporaries);
+}
+
 void PendingReplace::Temporary::Abandon(const FileError& error) {
     const std::optional<std::string> left = Discard();
     if (!left)
         throw error;
     throw FileError::WithLeftover(error, *left);
+}
+
+bool PendingReplace::Temporary::NeedsOwnFlush() const {
+    if (const FlushWithOthersFailed* failed = std::get_if<FlushWithOthersFailed>(&m_flush))
+        throw FileError::System(FileError::Action::Write, m_target, failed->code);
+    return std::holds_alternative<OwnFlush>(m_flush);
 }
 
 void PendingReplace::Temporary::RequirePending() const {

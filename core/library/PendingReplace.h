@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 // A replace whose bytes are all in a temporary in the target's folder, on their way to the
 // storage, but which does not have the target's name yet (DurableReplace::Begin). Finish waits
@@ -23,6 +24,18 @@ public:
     // caller that names several outputs in one folder and then flushes it once for them all.
     void FinishNamed();
     const std::string& Target() const;
+
+    // Whether this replace may be flushed to the storage by one flush of its file system together
+    // with others (FlushTogether) rather than by its own: on Linux, where the file system is XFS
+    // or Btrfs, whose flush of the whole file system covers each file as that file's own flush
+    // does; never on Windows, where a program flushes each file by itself. Such a replace holds
+    // its open file but takes none of the room kMaxPending counts.
+    bool SharesFlush() const;
+    // Flushes those of group that share a flush, where two or more are on one file system, with
+    // one flush of it; each one's FinishNamed then takes that flush for its own or, where it
+    // failed, fails with the system's words and names nothing. The others flush themselves as
+    // they are finished.
+    static void FlushTogether(const std::vector<PendingReplace*>& group);
 
     // Flushes folder, spelt as Platform::FolderOf spells a target's ("" for the current one), so
     // that the names given in it last; where the system has no such flush, nothing. Throws

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <variant>
+#include <vector>
 
 class FileError;
 
@@ -28,6 +29,16 @@ public:
     struct Removed {};
     using State = std::variant<Unnamed, Named, Renamed, Removed>;
 
+    // How its bytes reach the storage: by its own flush as it is finished, or by one flush of its
+    // file system for several temporaries (FlushTogether), which covered it or failed with the
+    // system's code.
+    struct OwnFlush {};
+    struct FlushedWithOthers {};
+    struct FlushWithOthersFailed {
+        int code;
+    };
+    using Flush = std::variant<OwnFlush, FlushedWithOthers, FlushWithOthersFailed>;
+
     Temporary(SystemHandle handle, std::string target, State state)
         : m_handle(std::move(handle)), m_target(std::move(target)), m_state(std::move(state)) {}
     Temporary(const Temporary&) = delete;
@@ -43,14 +54,28 @@ public:
     // Discard, then error, telling of a temporary that stayed.
     [[noreturn]] void Abandon(const FileError& error);
 
+    // Whether one flush of its file system may stand for its own: the system has a flush of a
+    // file system that covers every file's data and metadata there as each one's own would, and
+    // reports every file's failed write-back; the file system is one where it does; and the
+    // temporary has no name yet, so that it takes no room among the named ones.
+    bool SharesFlush() const;
+    // Flushes those of group that share a flush with one flush of the file system that holds
+    // them, where two or more are on one, and records in each what came of it for FinishNamed;
+    // the others keep their own flush.
+    static void FlushTogether(const std::vector<Temporary*>& group);
+
 private:
     // Removes it, unless it is the target; returns its name where the file system would not
     // let it go.
     std::optional<std::string> Discard() noexcept;
     // std::logic_error once it is renamed or removed.
     void RequirePending() const;
+    // Whether FinishNamed is still to flush it; a failed flush with others is its own failure,
+    // thrown as FileError.
+    bool NeedsOwnFlush() const;
 
     SystemHandle m_handle;
     std::string m_target;
     State m_state;
+    Flush m_flush;
 };

@@ -2,12 +2,14 @@
 #include "DurableReplaceSystem.h"
 #include "FileError.h"
 #include "ImagePartReader.h"
+#include "PendingOutputs.h"
 #include "TestImages.h"
 #include "posix/Features.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -200,4 +202,50 @@ TEST(DurableReplace, ATailIsByteExactClonedOrCopiedAndRefusedOnceItsSourceChange
     }
     if (!reflink || !KELDARIN_HAVE_FICLONERANGE)
         GTEST_SKIP() << "the cloned half needs a build that shares blocks, and root to mount XFS";
+}
+
+// Outputs that share one flush of their file system get their names once it has returned: all
+// of them, whole; or, where it fails (the store beneath the file system, filled, refuses the
+// blocks it writes anew), none, each failing with the system's words, an earlier file left.
+TEST(PendingOutputs, ASharedFlushNamesEveryOutputWholeOrFailsEachAndNamesNone) {
+    const char* reflink = std::getenv("KELDARIN_REFLINK_DIR");
+    if (!reflink)
+        GTEST_SKIP() << "needs root to mount XFS on a loop device in a tmpfs";
+    const fs::path mounts = fs::path(reflink).parent_path(), dir = mounts / "flaky";
+    const std::vector<Bytes> contents{Pattern(300000, 1), Pattern(200000, 2), Pattern(5, 3)};
+    const auto finish = [&](const std::string& name) {
+        std::vector<InputResult> results;
+        PendingOutputs group([&](const InputResult& result) { results.push_back(result); });
+        for (std::size_t i = 0; i < contents.size(); ++i) {
+            group.MakeRoom();
+            InputResult result;
+            result.output = dir / (name + std::to_string(i));
+            PendingReplace pending = DurableReplace::Begin(
+                result.output, DurableReplace::InMemory{contents[i].data(), contents[i].size()},
+                {});
+            EXPECT_EQ(pending.SharesFlush(), bool(KELDARIN_HAVE_SYNCFS));
+            group.Add(std::move(result), std::move(pending));
+        }
+        group.FinishAll();
+        return results;
+    };
+    const std::vector<InputResult> named = finish("named");
+    for (std::size_t i = 0; i < contents.size(); ++i)
+        EXPECT_EQ(ReadFile(named[i].output), contents[i]) << i;
+    // Flushed each by itself, an output whose blocks happen to be kept passes.
+    if (!KELDARIN_HAVE_SYNCFS)
+        GTEST_SKIP() << "the failed flush needs a build that flushes a whole file system";
+    const Bytes old(10, 1);
+    WriteFile(dir / "failed0", old);
+    sync();
+    for (std::ofstream fill(mounts / "store" / "fill"); fill << std::string(1 << 20, '\0');) {
+    }
+    for (const InputResult& result : finish("failed")) {
+        ASSERT_TRUE(result.failure) << result.output;
+        EXPECT_EQ(result.failure->reason,
+                  "cannot write " + result.output + ": No space left on device");
+    }
+    fs::remove(mounts / "store" / "fill");
+    EXPECT_EQ(ReadFile(dir / "failed0"), old);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), {}), 4) << "the named and the old one";
 }

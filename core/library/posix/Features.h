@@ -44,3 +44,10 @@
 #else
 #define KELDARIN_HAVE_FS_IOC_GETFLAGS 0
 #endif
+
+// One flush of a whole file system, which fails for any file of it whose write-back failed.
+#if defined(__linux__) && !defined(KELDARIN_PORTABLE_POSIX)
+#define KELDARIN_HAVE_SYNCFS 1
+#else
+#define KELDARIN_HAVE_SYNCFS 0
+#endif

@@ -5,11 +5,54 @@
 #include "PosixIo.h"
 #include "Temporaries.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <fcntl.h>
+#include <map>
+#include <utility>
+#include <vector>
+#if KELDARIN_HAVE_SYNCFS
+#include <linux/magic.h>
+#include <sys/statfs.h>
+#include <sys/utsname.h>
+#endif
 
 using Action = FileError::Action;
 using PosixIo::Fail;
+
+namespace {
+
+#if KELDARIN_HAVE_SYNCFS
+// The file systems whose flush of the whole file system commits their log (XFS) or transaction
+// (Btrfs) through a flush of the device's cache, and with it every file's data and metadata, as
+// a file's own flush does. Elsewhere each file keeps its own: a FUSE file system's whole flush,
+// for one, need not reach its driver's flush of each file at all.
+constexpr std::uint32_t kCoveredByWholeFlush[] = {XFS_SUPER_MAGIC, BTRFS_SUPER_MAGIC};
+// syncfs reports the failed write-back of any file of the file system since the descriptor was
+// opened from Linux 5.8 on, and the file system's own failure to commit only from 5.17 on.
+constexpr std::pair<int, int> kSyncfsReportsEveryFailure{5, 17};
+
+bool SyncfsReportsEveryFailure() {
+    static const bool reports = [] {
+        utsname system;
+        std::pair<int, int> version;
+        return uname(&system) == 0 &&
+               std::sscanf(system.release, "%d.%d", &version.first, &version.second) == 2 &&
+               version >= kSyncfsReportsEveryFailure;
+    }();
+    return reports;
+}
+
+bool CoveredByWholeFlush(int fd) {
+    struct statfs info;
+    return fstatfs(fd, &info) == 0 &&
+           std::count(std::begin(kCoveredByWholeFlush), std::end(kCoveredByWholeFlush),
+                      static_cast<std::uint32_t>(info.f_type)) != 0;
+}
+#endif
+
+} // namespace
 
 std::optional<std::string> PendingReplace::Temporary::Discard() noexcept {
     std::optional<std::string> left;
@@ -28,7 +71,7 @@ void PendingReplace::Temporary::FinishNamed() {
     RequirePending();
     const std::string at = PosixIo::Reachable(m_target);
     try {
-        if (fsync(m_handle.Get()) != 0)
+        if (NeedsOwnFlush() && fsync(m_handle.Get()) != 0)
             Fail(Action::Write, m_target);
 #if KELDARIN_HAVE_O_TMPFILE
         if (std::holds_alternative<Unnamed>(m_state)) {
@@ -65,6 +108,44 @@ void PendingReplace::Temporary::FinishNamed() {
     m_state = Renamed{};
     // Its bytes have passed every check: what this close says changes nothing on disk.
     m_handle = SystemHandle();
+}
+
+bool PendingReplace::Temporary::SharesFlush() const {
+#if KELDARIN_HAVE_SYNCFS
+    return std::holds_alternative<Unnamed>(m_state) && SyncfsReportsEveryFailure() &&
+           CoveredByWholeFlush(m_handle.Get());
+#else
+    return false;
+#endif
+}
+
+void PendingReplace::Temporary::FlushTogether(const std::vector<Temporary*>& group) {
+#if KELDARIN_HAVE_SYNCFS
+    std::map<dev_t, std::vector<Temporary*>> byFileSystem;
+    for (Temporary* temporary : group) {
+        struct stat info;
+        if (temporary->SharesFlush() && fstat(temporary->m_handle.Get(), &info) == 0)
+            byFileSystem[info.st_dev].push_back(temporary);
+    }
+    for (const auto& [device, sharing] : byFileSystem) {
+        // One alone flushes itself, and no other program's files with it.
+        if (sharing.size() < 2)
+            continue;
+        // The first flushes the file system; each then reports any failed write-back there since
+        // its own file was opened, which covers all its bytes.
+        Flush outcome = FlushedWithOthers{};
+        for (Temporary* temporary : sharing) {
+            if (syncfs(temporary->m_handle.Get()) != 0) {
+                outcome = FlushWithOthersFailed{errno};
+                break;
+            }
+        }
+        for (Temporary* temporary : sharing)
+            temporary->m_flush = outcome;
+    }
+#else
+    (void)group;
+#endif
 }
 
 void PendingReplace::SyncFolder(const std::string& folder) {

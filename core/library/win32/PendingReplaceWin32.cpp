@@ -21,7 +21,7 @@ void PendingReplace::Temporary::FinishNamed() {
     RequirePending();
     const std::string& named = std::get<Named>(m_state).path;
     try {
-        if (!::FlushFileBuffers(m_handle.Get()))
+        if (NeedsOwnFlush() && !::FlushFileBuffers(m_handle.Get()))
             Fail(Action::Write, m_target);
         // From here to the move a kill leaves the temporary, for the next write to sweep.
         Win32Io::RemoveOnClose(m_handle.Get(), false);
@@ -35,6 +35,14 @@ void PendingReplace::Temporary::FinishNamed() {
     }
     m_state = Renamed{};
 }
+
+// Each file is flushed by itself: the one flush of a whole volume (FlushFileBuffers on the
+// volume's handle) needs administrator rights.
+bool PendingReplace::Temporary::SharesFlush() const {
+    return false;
+}
+
+void PendingReplace::Temporary::FlushTogether(const std::vector<Temporary*>&) {}
 
 void PendingReplace::SyncFolder(const std::string&) {
     // A move is written through before it returns (MOVEFILE_WRITE_THROUGH); a folder has no
