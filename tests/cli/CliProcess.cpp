@@ -83,6 +83,6 @@ int StartCli(const CliRun& run) {
     return child;
 }
 
-std::string FaultyStorageLibrary() {
-    return KELDARIN_FAULTY_STORAGE_PATH;
+std::string FaultyStoragePreload() {
+    return KELDARIN_FAULTY_STORAGE_PRELOAD;
 }

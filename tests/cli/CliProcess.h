@@ -27,5 +27,5 @@ CliOutcome RunCli(const CliRun& run);
 // Starts it with stdout and stderr to /dev/null and returns at once: its process id.
 int StartCli(const CliRun& run);
 
-// The preloadable library that stands for untrustworthy storage (see FaultyStorage.c).
-std::string FaultyStorageLibrary();
+// LD_PRELOAD's value for the library that stands for untrustworthy storage (see FaultyStorage.c).
+std::string FaultyStoragePreload();

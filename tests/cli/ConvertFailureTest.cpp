@@ -120,7 +120,7 @@ TEST_F(ConvertFailure, AFailingCloseOrFolderFlushFailsTheOutput) {
 
         const CliOutcome run =
             CliIn(Dir(), {"convert", "--json", "a.img"},
-                  {{"LD_PRELOAD", FaultyStorageLibrary()}, {fault.variable, "1"}});
+                  {{"LD_PRELOAD", FaultyStoragePreload()}, {fault.variable, "1"}});
 
         EXPECT_EQ(run.exitCode, 1);
         const nlohmann::json report = nlohmann::json::parse(run.out);

@@ -144,7 +144,7 @@ TEST_F(Convert, VerifyCatchesAnOutputThatStorageAltered) {
     Put("box.img", bare1x);
     Put("box(2xImage).img", Bytes(100, 0xAB));
     const std::vector<std::pair<std::string, std::string>> faulty = {
-        {"LD_PRELOAD", FaultyStorageLibrary()}, {"KELDARIN_FAULTY_WRITES", "1"}};
+        {"LD_PRELOAD", FaultyStoragePreload()}, {"KELDARIN_FAULTY_WRITES", "1"}};
 
     const CliOutcome verified = CliIn(Dir(), {"convert", "--verify", "box.img"}, faulty);
 

@@ -142,8 +142,12 @@ TEST_F(Hostile, OpenFileAndFileSizeLimitsAndAClosedPipeEachEndAsTheySay) {
     EXPECT_EQ(closed.exitCode, 1);
     EXPECT_EQ(closed.err, "keldarin-cli: cannot write the report: Broken pipe\n");
     EXPECT_TRUE(fs::exists(Dir() / "a9(2xImage).img")) << "the conversions go on";
+}
 
-    // Too little memory for the image buffer that a hash needs.
+// Too little memory for the image buffer that a hash needs.
+TEST_F(Hostile, TooLittleMemoryForAHashFailsEachInputAsSuch) {
+    Put("a0.img", BareImage(true, 0));
+    Put("a1.img", BareImage(true, 1));
     const CliOutcome lowMemory = RunCli({{"convert", "-n", "--checksum", "a0.img", "a1.img"},
                                          Dir(),
                                          {},

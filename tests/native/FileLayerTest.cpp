@@ -37,9 +37,12 @@ mode_t ModeOf(const fs::path& path) {
     return stat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
 }
 // The file system's free bytes once the blocks of files rewritten or removed just before, which
-// it frees in the background, are back.
+// it frees in the background, are back. Only it is flushed: sync() would wait for every file
+// system, a stuck FUSE driver's too.
 std::uint64_t SettledFreeBytes(const fs::path& dir) {
-    sync();
+    const int folder = open(dir.c_str(), O_RDONLY | O_DIRECTORY);
+    syncfs(folder);
+    close(folder);
     std::uint64_t last = 0;
     for (int read = 0; read < 50; ++read) {
         struct statvfs now;
