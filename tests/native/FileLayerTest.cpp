@@ -240,7 +240,9 @@ TEST(PendingOutputs, ASharedFlushNamesEveryOutputWholeOrFailsEachAndNamesNone) {
         GTEST_SKIP() << "the failed flush needs a build that flushes a whole file system";
     const Bytes old(10, 1);
     WriteFile(dir / "failed0", old);
-    sync();
+    const int folder = open(dir.c_str(), O_RDONLY | O_DIRECTORY);
+    syncfs(folder);
+    close(folder);
     for (std::ofstream fill(mounts / "store" / "fill"); fill << std::string(1 << 20, '\0');) {
     }
     for (const InputResult& result : finish("failed")) {
