@@ -15,6 +15,11 @@ cannot() {
     exit 77
 }
 
+# Whether FOLDER is mounted, asked of the kernel's table: a stat of a hung FUSE mount never ends.
+mounted() {
+    grep -q " $folder " /proc/self/mounts
+}
+
 # Whether process $1 still runs: an ended one that nobody has reaped yet does not.
 alive() {
     state=$(ps -o stat= -p "$1") && [ "${state#Z}" = "$state" ]
@@ -25,7 +30,7 @@ start_driver() {
     "$@" "$device" "$folder" </dev/null >"$folder.log" 2>&1 &
     echo $! >"$folder.pid"
     for _ in $(seq 100); do
-        mountpoint -q "$folder" && return 0
+        mounted && return 0
         alive "$(cat "$folder.pid")" || break
         sleep 0.1
     done
@@ -71,7 +76,7 @@ if [ "$1" = mount ]; then
 fi
 
 status=0
-if mountpoint -q "$folder" && ! timeout -k 5 30 umount "$folder"; then
+if mounted && ! timeout -k 5 30 umount "$folder"; then
     echo "unmounting $folder did not end within 30 s: detached" >&2
     umount -l "$folder" || true
     status=1
