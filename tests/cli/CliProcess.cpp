@@ -2,6 +2,7 @@
 
 #include "TestImages.h"
 
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
@@ -19,7 +20,8 @@ std::string Slurp(const fs::path& path) {
     return std::string(bytes.begin(), bytes.end());
 }
 
-[[noreturn]] void RunChild(const CliRun& run, const fs::path& out, const fs::path& err) {
+[[noreturn]] void RunChild(const std::string& program, const CliRun& run, const fs::path& out,
+                           const fs::path& err) {
     const int outFd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     const int errFd = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     const int nullFd = open("/dev/null", O_RDONLY);
@@ -42,10 +44,9 @@ std::string Slurp(const fs::path& path) {
         std::signal(signal, SIG_IGN);
     for (const auto& [name, value] : run.environment)
         setenv(name.c_str(), value.c_str(), 1);
-    std::vector<char*> argv;
-    std::string program = KELDARIN_CLI_PATH;
-    argv.push_back(program.data());
     std::vector<std::string> args = run.args;
+    args.insert(args.begin(), program);
+    std::vector<char*> argv;
     for (std::string& arg : args)
         argv.push_back(arg.data());
     argv.push_back(nullptr);
@@ -53,9 +54,24 @@ std::string Slurp(const fs::path& path) {
     _exit(127);
 }
 
+// Whether the child ended within the time given, its status then in status.
+bool EndsWithin(pid_t child, std::chrono::seconds time, int& status) {
+    const auto end = std::chrono::steady_clock::now() + time;
+    for (;;) {
+        const pid_t ended = waitpid(child, &status, WNOHANG);
+        if (ended < 0)
+            throw std::runtime_error("waitpid failed");
+        if (ended == child)
+            return true;
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        usleep(2000);
+    }
+}
+
 } // namespace
 
-CliOutcome RunCli(const CliRun& run) {
+CliOutcome RunProgram(const std::string& program, const CliRun& run) {
     TestImages::TempDir capture("keldarin-cli-capture");
     const fs::path out = capture / "stdout";
     const fs::path err = capture / "stderr";
@@ -63,15 +79,25 @@ CliOutcome RunCli(const CliRun& run) {
     if (child < 0)
         throw std::runtime_error("fork failed");
     if (child == 0)
-        RunChild(run, run.stdoutTo.empty() ? out : run.stdoutTo, err);
+        RunChild(program, run, run.stdoutTo.empty() ? out : run.stdoutTo, err);
     int status = 0;
-    if (waitpid(child, &status, 0) != child)
-        throw std::runtime_error("waitpid failed");
     CliOutcome outcome;
-    outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    if (EndsWithin(child, run.deadline, status)) {
+        outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    } else {
+        // A process inside a hung FUSE request may not even end by this: it is left then.
+        kill(child, SIGKILL);
+        EndsWithin(child, std::chrono::seconds(5), status);
+        outcome.err = program + " did not end within " + std::to_string(run.deadline.count()) +
+                      " s: killed\n";
+    }
     outcome.out = run.stdoutTo.empty() ? Slurp(out) : std::string();
-    outcome.err = Slurp(err);
+    outcome.err += Slurp(err);
     return outcome;
+}
+
+CliOutcome RunCli(const CliRun& run) {
+    return RunProgram(KELDARIN_CLI_PATH, run);
 }
 
 int StartCli(const CliRun& run) {
@@ -79,7 +105,7 @@ int StartCli(const CliRun& run) {
     if (child < 0)
         throw std::runtime_error("fork failed");
     if (child == 0)
-        RunChild(run, "/dev/null", "/dev/null");
+        RunChild(KELDARIN_CLI_PATH, run, "/dev/null", "/dev/null");
     return child;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -21,9 +22,12 @@ struct CliRun {
     std::vector<std::pair<int, unsigned long>> limits = {}; // setrlimit's resource, value
     bool stdoutToClosedPipe = false;      // a reader that has gone away, as with "| head -1"
     std::vector<int> ignoredSignals = {}; // as nohup or a background job starts a program
+    std::chrono::seconds deadline{120};   // then it is killed, and the outcome says so
 };
 
 CliOutcome RunCli(const CliRun& run);
+// The same for another program (a script the tests need), with the same deadline.
+CliOutcome RunProgram(const std::string& program, const CliRun& run);
 // Starts it with stdout and stderr to /dev/null and returns at once: its process id.
 int StartCli(const CliRun& run);
 

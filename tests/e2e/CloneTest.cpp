@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 using E2eFiles::Place;
 using TestImages::Bytes;
 namespace fs = std::filesystem;
@@ -57,6 +59,28 @@ TEST(Clone, Bare1xAndFull2xImagesBecomeTheOtherVariantBesideThem) {
         EXPECT_FALSE(fs::exists(folder / kStripped));
         EXPECT_EQ(TestImages::ReadFile(folder / "box.img"), c.input);
     }
+}
+
+// Images travel on USB sticks: an exFAT through its FUSE driver, mounted by the test fixture.
+TEST(Clone, FullImageOnAnExfatStickBecomesTheOtherVariantBesideIt) {
+    const char* mounts = std::getenv("KELDARIN_E2E_MOUNTS");
+    if (!mounts)
+        GTEST_SKIP() << "KELDARIN_E2E_MOUNTS is not set: mounting the folders needs root";
+    const fs::path folder = WindowDriver::WindowsPath(fs::path(mounts) / "exfat");
+    if (!fs::is_directory(folder))
+        GTEST_SKIP() << "no exFAT driver here: the test fixture says why";
+    KeldarinSession session;
+    const Bytes input = TestImages::FullImage(false, 5);
+    ASSERT_TRUE(session.Choose(Place(folder, "stick.img", input)).finished);
+
+    const auto outcome = session.Clone();
+
+    ASSERT_TRUE(outcome.finished) << Describe(outcome);
+    EXPECT_EQ(TestImages::ReadFile(folder / "stick(1xImage).img"),
+              TestImages::ExpectedOutput(input, session.BootLoader1x()));
+    EXPECT_EQ(TestImages::ReadFile(folder / "stick.img"), input);
+    EXPECT_EQ(E2eFiles::Listing(folder),
+              (std::set<std::string>{"stick.img", "stick(1xImage).img"}));
 }
 
 TEST(Clone, SecondCloneOverwritesTheFirstOutput) {

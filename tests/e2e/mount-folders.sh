@@ -1,9 +1,11 @@
 #!/bin/sh
 # Prepares the output folders that the clone tests cannot get otherwise while running as root,
 # which ignores permission bits: BASE/ro, a read-only tmpfs, and BASE/full, a tmpfs too small for
-# an output image. Each holds a bare 1x image "box.img".
+# an output image. Each holds a bare 1x image "box.img". BASE/exfat is an empty exFAT through its
+# FUSE driver, as a USB stick is mounted (none where the machine has no driver).
 set -eu
 base=$1
+filesystem="$(dirname "$0")/../support/mount-file-system.sh"
 
 make_image() {
     head -c 8257536 /dev/urandom >"$1"
@@ -24,3 +26,6 @@ mount -o remount,ro "$base/ro"
 # 9 MiB: the image fits, its converted copy does not.
 mount -t tmpfs -o size=9m tmpfs "$base/full"
 make_image "$base/full/box.img"
+
+"$filesystem" unmount "$base/exfat" || true
+"$filesystem" mount "$base/exfat" exfat || [ $? -eq 77 ]

@@ -5,6 +5,7 @@
 #include "PosixIo.h"
 #include "Temporaries.h"
 
+#include <algorithm>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -58,7 +59,8 @@ std::unique_ptr<Temporary> OpenTemporary(const std::string& folder, mode_t mode,
         Temporaries::Lock(unnamed.Get(), target);
         return std::make_unique<Temporary>(std::move(unnamed), target, Temporary::Unnamed{});
     }
-    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL && errno != ENOENT)
+    // EISDIR, ENOENT: older kernels' words for a file system without unnamed files.
+    if (!PosixIo::IsRefusedHere(errno) && errno != EISDIR && errno != ENOENT)
         Fail(Action::Create, target);
 #endif
     SystemHandle fd;
@@ -127,19 +129,40 @@ std::size_t CopyTailInKernel(int fd, int source, const FromFile& content,
             copy_file_range(source, &in, fd, &out, content.sourceBytes - done, 0);
         if (copied < 0 && errno == EINTR)
             continue;
-        if (copied < 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS ||
-                           errno == EOPNOTSUPP || errno == EBADF))
+        // EXDEV, EBADF: not between these two files, on older kernels. Nothing copied (a
+        // source that ended early, or a file system that copies nothing itself) is for the
+        // memory copy to judge.
+        if (copied < 0 && (PosixIo::IsRefusedHere(errno) || errno == EXDEV || errno == EBADF))
             break;
         if (copied < 0)
             Fail(Action::Write, target);
         if (copied == 0)
-            throw FileError::ChangedSinceRead(content.source);
+            break;
         done += static_cast<std::size_t>(copied);
     }
 #else
     (void)fd, (void)source, (void)content, (void)target;
 #endif
     return done;
+}
+
+// The bits of the file the temporary replaces, past the umask. A file system without bits of
+// its own for each file (FAT, exFAT, NTFS through their FUSE drivers) shows every file with the
+// same: the temporary has them already, or the file system refuses a change it cannot hold.
+void KeepBits(Temporary& temporary, mode_t mode, const std::string& target) {
+    const int fd = temporary.Handle().Get();
+    struct stat info;
+    if (fstat(fd, &info) == 0 && (info.st_mode & 07777) == mode)
+        return;
+    // This process made the file: a refusal is the file system's, not one of ownership.
+    if (fchmod(fd, mode) != 0 && !PosixIo::IsRefusedHere(errno))
+        temporary.Abandon(FileError::System(Action::Create, target, errno));
+}
+
+void WriteZeros(int fd, std::size_t from, std::size_t to, const std::string& target) {
+    static const unsigned char zeros[1 << 16] = {};
+    for (std::size_t at = from; at < to; at += sizeof zeros)
+        PosixIo::WriteAllAt(fd, zeros, std::min(sizeof zeros, to - at), at, target);
 }
 
 } // namespace
@@ -202,8 +225,8 @@ std::unique_ptr<Temporary> CreateTemporary(const std::string& folder, const std:
     std::unique_ptr<Temporary> temporary =
         OpenTemporary(folder, permissions.exact ? 0600 : permissions.mode, target);
     // The umask applies to new files only.
-    if (permissions.exact && fchmod(temporary->Handle().Get(), permissions.mode) != 0)
-        temporary->Abandon(FileError::System(Action::Create, target, errno));
+    if (permissions.exact)
+        KeepBits(*temporary, permissions.mode, target);
     return temporary;
 }
 
@@ -223,9 +246,18 @@ void WriteTail(const SystemHandle& file, const FromFile& content, const std::str
     });
 }
 
+// A length that is right already is not set again: FAT through its FUSE driver refuses even
+// that. Where a file system will not stretch a file, the zeros are written instead.
 void SetLength(const SystemHandle& file, std::size_t size, const std::string& target) {
-    if (ftruncate(file.Get(), static_cast<off_t>(size)) != 0)
+    struct stat info;
+    if (fstat(file.Get(), &info) != 0)
         Fail(Action::Write, target);
+    const auto length = static_cast<std::size_t>(info.st_size);
+    if (length == size || ftruncate(file.Get(), static_cast<off_t>(size)) == 0)
+        return;
+    if (length > size || !PosixIo::IsRefusedHere(errno))
+        Fail(Action::Write, target);
+    WriteZeros(file.Get(), length, size, target);
 }
 
 void FlushForReadBack(const SystemHandle& file, const std::string& target) {

@@ -31,6 +31,13 @@ std::string Reachable(const std::string& path) {
     return path;
 }
 
+bool IsRefusedHere(int code) {
+    // EPERM too: FAT through its FUSE driver answers so, and a seccomp filter answers so for a
+    // call it does not let through.
+    return code == ENOSYS || code == EOPNOTSUPP || code == ENOTSUP || code == EINVAL ||
+           code == EPERM;
+}
+
 const char* KindOf(mode_t mode) {
     if (S_ISDIR(mode))
         return "a folder";

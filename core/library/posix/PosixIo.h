@@ -35,6 +35,11 @@ std::string FolderForOpen(const std::string& folder);
 // it lies below that. Messages still name the path as given.
 std::string Reachable(const std::string& path);
 
+// Whether a call's failure says only that the system or the file system does not offer it for
+// this file (no such call, not on this file system, not for such a file), rather than that what
+// it was asked for went wrong: a call that is only tried then takes its next way or is skipped.
+bool IsRefusedHere(int code);
+
 // A folder, FIFO, socket or device, in words.
 const char* KindOf(mode_t mode);
 

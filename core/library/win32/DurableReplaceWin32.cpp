@@ -99,9 +99,15 @@ void WriteTail(const SystemHandle& file, const FromFile& content, const std::str
     });
 }
 
+// A length that is right already is not set again, as on the POSIX side: a file system that
+// refuses the no-op must not fail the write.
 void SetLength(const SystemHandle& file, std::size_t size, const std::string& target) {
-    LARGE_INTEGER end;
+    LARGE_INTEGER end, length;
     end.QuadPart = static_cast<LONGLONG>(size);
+    if (!::GetFileSizeEx(file.Get(), &length))
+        Fail(Action::Write, target);
+    if (length.QuadPart == end.QuadPart)
+        return;
     if (!::SetFilePointerEx(file.Get(), end, nullptr, FILE_BEGIN) || !::SetEndOfFile(file.Get()))
         Fail(Action::Write, target);
 }
