@@ -282,7 +282,7 @@ void Batch::State::CompareBootLoaders(const unsigned char* area, InputResult& re
             result.uncompared.push_back(std::move(*problem));
 }
 
-// Beside the input, from its full path as a file dialog gives it; in an output folder, from
+// Beside the input, from its full path, absolute and resolved; in an output folder, from
 // that folder's.
 std::string Batch::State::OutputOf(const std::string& input, const Conversion& conversion) const {
     if (!m_settings.outputFolder)

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <string>
 
-// Full paths as a file dialog gives them, which the names of outputs are made from.
+// Full paths, absolute and resolved, which the names of outputs are made from.
 namespace Paths {
 
 // The path absolute, with its folder resolved (links and dots, as far as it exists), so that

@@ -1,7 +1,7 @@
 #pragma once
 
-// The system's own words for a Win32 error code, the one call of FormatMessage. Its own small
-// target, so that the window framework shares it without the conversion library.
+// The system's own words for a Win32 error code, the one call of FormatMessage, in a target of
+// its own that needs nothing else.
 #include <windows.h>
 
 #include <optional>
