@@ -36,13 +36,17 @@ mode_t ModeOf(const fs::path& path) {
     struct stat info;
     return stat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
 }
-// The file system's free bytes once the blocks of files rewritten or removed just before, which
-// it frees in the background, are back. Only it is flushed: sync() would wait for every file
-// system, a stuck FUSE driver's too.
-std::uint64_t SettledFreeBytes(const fs::path& dir) {
+// Flushes the file system that holds dir alone: sync() would wait for every file system, a
+// stuck FUSE driver's too.
+void FlushFileSystemOf(const fs::path& dir) {
     const int folder = open(dir.c_str(), O_RDONLY | O_DIRECTORY);
     syncfs(folder);
     close(folder);
+}
+// The file system's free bytes once the blocks of files rewritten or removed just before, which
+// it frees in the background, are back.
+std::uint64_t SettledFreeBytes(const fs::path& dir) {
+    FlushFileSystemOf(dir);
     std::uint64_t last = 0;
     for (int read = 0; read < 50; ++read) {
         struct statvfs now;
@@ -240,9 +244,7 @@ TEST(PendingOutputs, ASharedFlushNamesEveryOutputWholeOrFailsEachAndNamesNone) {
         GTEST_SKIP() << "the failed flush needs a build that flushes a whole file system";
     const Bytes old(10, 1);
     WriteFile(dir / "failed0", old);
-    const int folder = open(dir.c_str(), O_RDONLY | O_DIRECTORY);
-    syncfs(folder);
-    close(folder);
+    FlushFileSystemOf(dir);
     for (std::ofstream fill(mounts / "store" / "fill"); fill << std::string(1 << 20, '\0');) {
     }
     for (const InputResult& result : finish("failed")) {
