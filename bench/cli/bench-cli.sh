@@ -88,11 +88,17 @@ timed() { # key, command...: one round into a fresh, synced output folder
     "$@"
     times[$key]+="$((($(date +%s%N) - start) / 1000)) "
 }
+median_us() { # key: microseconds, which ratios are taken from: a run of 10 ms is 0.010 s
+    printf '%s\n' ${times[$1]} | sort -n | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}'
+}
 median() { # key: seconds
-    printf '%s\n' ${times[$1]} | sort -n | awk '{v[NR] = $1} END {printf "%.3f", v[int((NR + 1) / 2)] / 1e6}'
+    echo "$(median_us "$1")" | awk '{printf "%.4f", $1 / 1e6}'
+}
+ratio() { # key, key
+    echo "$(median_us "$1") / $(median_us "$2")" | bc -l
 }
 spread() { # key: the fastest and the slowest round, seconds
-    printf '%s\n' ${times[$1]} | sort -n | awk '{v[NR] = $1} END {printf "%.3f-%.3f", v[1] / 1e6, v[NR] / 1e6}'
+    printf '%s\n' ${times[$1]} | sort -n | awk '{v[NR] = $1} END {printf "%.4f-%.4f", v[1] / 1e6, v[NR] / 1e6}'
 }
 
 copy() { cp "$@" "$out/"; }
@@ -109,7 +115,7 @@ report() { # title, floor key, keys...
     for key in "$@"; do
         [[ -n ${times[$key]:-} ]] || continue
         printf '  %-34s %8s %9.2f  %s\n' "$key" "$(median "$key")" \
-            "$(echo "$(median "$key") / $(median "$floor")" | bc -l)" "$(spread "$key")"
+            "$(ratio "$key" "$floor")" "$(spread "$key")"
     done
 }
 
@@ -150,7 +156,7 @@ bench() { # name, folder, reflink (yes/no)
                                   "bare: keldarin-cli" "bare: earlier keldarin-cli")
     report "$name: $count bare + $count full images, median of $rounds rounds" cp "${keys[@]}"
     [[ $reflink == no ]] || printf '  bare half: keldarin-cli %.2f × cp --reflink + sync\n' \
-        "$(echo "$(median "bare: keldarin-cli") / $(median "bare: cp --reflink + sync")" | bc -l)"
+        "$(ratio "bare: keldarin-cli" "bare: cp --reflink + sync")"
     peak_memory
     cd - >/dev/null
     rm -rf "$folder/in" "$folder/out"

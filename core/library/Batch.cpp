@@ -55,7 +55,7 @@ private:
     InputResult Attempt(Work work, const Input& input, std::optional<PendingReplace>& pending,
                         PendingOutputs& group, BatchProgress& progress);
     void LoadImagePart(const Input& input, InputResult& result);
-    std::string OutputOf(const std::string& input, const Conversion& conversion) const;
+    std::string OutputOf(const std::string& input, const Conversion& conversion);
     void CheckOutputIsFree(const std::string& output, PendingOutputs& group);
 
     Settings m_settings;
@@ -66,6 +66,7 @@ private:
     BatchOutputs m_outputs;
     std::unordered_set<std::string> m_sweptFolders; // of killed runs' temporaries, once each
     std::filesystem::path m_checksumFile;
+    std::optional<std::string> m_fullOutputFolder;
 };
 
 Batch::Batch(Settings settings, std::vector<Input> inputs)
@@ -216,10 +217,10 @@ void Batch::State::ConvertOne(const Input& input, InputResult& result,
             replace.permissionsFrom = input.name;
             const std::string folder = Platform::FolderOf(result.output);
             replace.sweepFolder = m_sweptFolders.count(folder) == 0;
-            pending.emplace(inMemory
-                                ? conversion.Begin(result.output, m_image, replace)
-                                : conversion.BeginFromInput(result.output, input.name,
-                                                            facts.version, *bootLoader, replace));
+            pending.emplace(inMemory ? conversion.Begin(result.output, m_image, replace)
+                                     : conversion.BeginFromInput(
+                                           result.output, input.name, facts.version, *bootLoader,
+                                           m_bootLoaders.SameFileOf(target), replace));
             m_sweptFolders.insert(folder);
             result.verified = m_settings.verify;
         }
@@ -284,11 +285,14 @@ void Batch::State::CompareBootLoaders(const unsigned char* area, InputResult& re
 
 // Beside the input, from its full path, absolute and resolved; in an output folder, from
 // that folder's.
-std::string Batch::State::OutputOf(const std::string& input, const Conversion& conversion) const {
+std::string Batch::State::OutputOf(const std::string& input, const Conversion& conversion) {
     if (!m_settings.outputFolder)
         return conversion.OutputName(Platform::NameOf(Paths::Full(input)));
-    return conversion.OutputName(input,
-                                 Platform::NameOf(Paths::FullFolder(*m_settings.outputFolder)));
+    // Resolved once for the run, as its full path is every output's: each resolution asks the
+    // system about every folder on the way.
+    if (!m_fullOutputFolder)
+        m_fullOutputFolder = Platform::NameOf(Paths::FullFolder(*m_settings.outputFolder));
+    return conversion.OutputName(input, *m_fullOutputFolder);
 }
 
 void Batch::State::CheckOutputIsFree(const std::string& output, PendingOutputs& group) {

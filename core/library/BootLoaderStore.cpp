@@ -11,6 +11,13 @@ std::string BootLoaderStore::FileOf(Variant variant) const {
     return BootLoaderFile::PathIn(m_folder, variant);
 }
 
+std::optional<DurableReplace::SameAsFile> BootLoaderStore::SameFileOf(Variant variant) const {
+    const Entry& entry = m_entries[IndexOf(variant)];
+    if (!entry.readAt)
+        return std::nullopt;
+    return DurableReplace::SameAsFile{FileOf(variant), *entry.readAt};
+}
+
 const BootLoaderStore::Bytes* BootLoaderStore::Of(Variant variant, BatchProgress& progress,
                                                   Use use) {
     Entry& entry = m_entries[IndexOf(variant)];
@@ -48,7 +55,10 @@ void BootLoaderStore::Load(Variant variant, Entry& entry, BatchProgress& progres
     try {
         File file = BootLoaderFile::Open(path);
         progress.BootLoaderOpened();
+        const File::Version before = file.CurrentVersion();
         entry.bytes = BootLoaderFile::Read(file);
+        if (file.CurrentVersion() == before)
+            entry.readAt = before;
         entry.loaded = true;
         BootLoaderFile::RequireVariant(path, entry.bytes, variant);
     } catch (const FileError& e) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "DurableReplace.h"
+#include "File.h"
 #include "InputResult.h"
 #include "VariantTable.h"
 
@@ -31,11 +33,15 @@ public:
     std::optional<UncomparedBootLoader> TakeProblem(Variant variant, Use use = Use::Verified);
     const InputFailure& FailureOf(Variant variant) const;
     std::string FileOf(Variant variant) const;
+    // The file this variant's boot loader was read from, as it was then, where it did not change
+    // while being read: an output may share its blocks while it is still so.
+    std::optional<DurableReplace::SameAsFile> SameFileOf(Variant variant) const;
 
 private:
     struct Entry {
         bool loaded = false;
         Bytes bytes; // once read, whatever they make
+        std::optional<File::Version> readAt;
         std::optional<InputFailure> failure;
         bool problemTaken = false;
     };

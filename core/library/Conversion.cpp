@@ -57,11 +57,14 @@ PendingReplace Conversion::Begin(const std::string& output, const Bytes& convert
         output, DurableReplace::InMemory{convertedPart.data(), convertedPart.size()}, options);
 }
 
-PendingReplace Conversion::BeginFromInput(const std::string& output, const std::string& input,
-                                          const File::Version& version, const Bytes& bootLoader,
-                                          const DurableReplace::Options& options) const {
+PendingReplace
+Conversion::BeginFromInput(const std::string& output, const std::string& input,
+                           const File::Version& version, const Bytes& bootLoader,
+                           const std::optional<DurableReplace::SameAsFile>& bootLoaderFile,
+                           const DurableReplace::Options& options) const {
     RequireLength(output, bootLoader, m_plan.bootLoaderBytes);
     const DurableReplace::FromFile content{{bootLoader.data(), bootLoader.size()},
+                                           bootLoaderFile,
                                            input,
                                            version,
                                            m_plan.imageFrom,

@@ -52,10 +52,12 @@ public:
     PendingReplace Begin(const std::string& output, const Bytes& convertedPart,
                          const DurableReplace::Options& options) const;
     // The output from the boot loader and the input file itself, as it was at version (a
-    // change since is FileError::ChangedWhileRead). Throws FileError, and std::logic_error for
-    // a boot loader of another length than the plan's.
+    // change since is FileError::ChangedWhileRead); the boot loader's blocks may be shared with
+    // bootLoaderFile, where that holds the same bytes. Throws FileError, and std::logic_error
+    // for a boot loader of another length than the plan's.
     PendingReplace BeginFromInput(const std::string& output, const std::string& input,
                                   const File::Version& version, const Bytes& bootLoader,
+                                  const std::optional<DurableReplace::SameAsFile>& bootLoaderFile,
                                   const DurableReplace::Options& options) const;
 
 private:

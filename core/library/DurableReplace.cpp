@@ -43,7 +43,8 @@ void WriteContent(const SystemHandle& file, const InMemory& content, const std::
 }
 
 void WriteContent(const SystemHandle& file, const FromFile& content, const std::string& target) {
-    WriteHead(file, content.head, target);
+    if (!ShareHead(file, content))
+        WriteHead(file, content.head, target);
     WriteTail(file, content, target);
     SetLength(file, content.length, target); // the zeros after the tail
 }

@@ -15,8 +15,9 @@
 // failure removes the temporary and leaves an earlier file of the target's name as it was.
 //
 // Temporaries have short names of one fixed pattern, so any target name the file system can
-// hold can be written. On Linux they stay unnamed until complete; on Windows the system removes
-// them with the process until they get their name. A temporary that a killed run
+// hold can be written. On Linux they stay unnamed until complete, and one whose target is not
+// there yet then takes the target's name at once; on Windows the system removes them with the
+// process until they get their name. A temporary that a killed run
 // left behind is removed by the next write into its folder; one that another running write
 // still holds is not.
 class DurableReplace {
@@ -36,13 +37,20 @@ public:
         const unsigned char* bytes = nullptr;
         std::size_t size = 0;
     };
+    // A file that holds the same bytes as a head, from its start, as it was at version.
+    struct SameAsFile {
+        std::string path;
+        File::Version version;
+    };
     // Or the head in memory, then sourceBytes bytes of the file source from sourceAt on, as it
     // was at version, then zeros: length bytes in all. Where the file system can, the target
     // shares the source's blocks; elsewhere they are copied, by the kernel where it can. A
     // source that has changed since is FileError::ChangedWhileRead, and verify compares with
-    // the source.
+    // the source. The head is written from memory, unless headFile is given and the target can
+    // share its blocks while it is still as it was.
     struct FromFile {
         InMemory head;
+        std::optional<SameAsFile> headFile;
         std::string source;
         File::Version version;
         std::uint64_t sourceAt = 0;

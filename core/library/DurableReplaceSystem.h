@@ -46,6 +46,9 @@ std::unique_ptr<Temporary> CreateTemporary(const std::string& folder, const std:
                                            const Purpose& purpose);
 // The first bytes of the new temporary.
 void WriteHead(const SystemHandle& file, const InMemory& head, const std::string& target);
+// Lets the file share the blocks of the file that holds the head's bytes, where the system and
+// the file system can and that file is still as it was; returns whether the head is so in place.
+bool ShareHead(const SystemHandle& file, const FromFile& content) noexcept;
 // The source's bytes after the head.
 void WriteTail(const SystemHandle& file, const FromFile& content, const std::string& target);
 // Cuts or stretches the file to size, with zeros.

@@ -39,8 +39,9 @@ TEST(Conversion, RefusesBytesOfAnotherLengthThanThePlansAndWritesNothing) {
     WriteFile(dir / "in.img", BareImage(true));
     const Conversion conversion(ImageKind::Bare, Variant::k1x);
     EXPECT_THROW(conversion.Begin(dir / "out.img", Bytes(0x7DFFFF), {}), std::logic_error);
-    EXPECT_THROW(conversion.BeginFromInput(dir / "out.img", dir / "in.img", {}, Bytes(0x1FFFF), {}),
-                 std::logic_error);
+    EXPECT_THROW(
+        conversion.BeginFromInput(dir / "out.img", dir / "in.img", {}, Bytes(0x1FFFF), {}, {}),
+        std::logic_error);
     EXPECT_FALSE(std::filesystem::exists(dir / "out.img"));
 }
 
@@ -90,7 +91,8 @@ TEST(Conversion, InMemoryAndFromTheInputGiveTheSameBytesForEveryKindAndVariant) 
         const Conversion conversion(facts->kind, facts->variant);
         Conversion::OverlayBootLoader(part, bootLoader);
         conversion.Begin(dir / "memory.img", part, {}).Finish();
-        conversion.BeginFromInput(dir / "file.img", dir / "in.img", facts->version, bootLoader, {})
+        conversion
+            .BeginFromInput(dir / "file.img", dir / "in.img", facts->version, bootLoader, {}, {})
             .Finish();
         const Bytes expected = ExpectedOutput(input, bootLoader);
         EXPECT_EQ(ReadFile(dir / "memory.img"), expected);

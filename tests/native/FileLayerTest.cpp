@@ -10,9 +10,11 @@
 
 #include <algorithm>
 #include <fstream>
+#include <tuple>
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -164,16 +166,62 @@ TEST(DurableReplace, APendingOutputHasNoNameUntilFinishedAndDroppedLeavesTheOldF
     EXPECT_EQ(ReadFile(dir / "out"), bytes);
 }
 
-// The tail is shared where the file system allows it (a bare image's, on XFS) and copied where
-// it refuses (ext4, or a full image's unaligned tail); a source written to since it was read is
-// refused. Verify reads back against the source.
-TEST(DurableReplace, ATailIsByteExactClonedOrCopiedAndRefusedOnceItsSourceChanged) {
+// Attribute flags that forbid the change are found by the check a dry run makes, on each file
+// system the way it tells them: an immutable or append-only target, an immutable folder.
+TEST(DurableReplace, ATargetOrFolderWhoseFlagsForbidTheChangeIsRefusedByTheCheckAndKept) {
+    TempDir temporary;
+    const char* reflink = std::getenv("KELDARIN_REFLINK_DIR");
+    const Bytes old(10, 1), bytes = Pattern(5000, 2);
+    const auto setFlags = [](const fs::path& path, int flags) {
+        const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK);
+        const bool set = fd >= 0 && ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+        close(fd);
+        return set;
+    };
+    for (const fs::path& dir : {temporary.Path(), fs::path(reflink ? reflink : "")}) {
+        if (dir.empty())
+            continue;
+        const fs::path held = dir / "held", file = held / "out.img", added = held / "new.img";
+        fs::create_directories(held);
+        WriteFile(file, old);
+        for (const auto& [flagged, flags, target, words] :
+             {std::tuple{file, FS_IMMUTABLE_FL, file, "cannot replace "},
+              std::tuple{file, FS_APPEND_FL, file, "cannot replace "},
+              std::tuple{held, FS_IMMUTABLE_FL, added, "cannot create "}}) {
+            if (!setFlags(flagged, flags))
+                GTEST_SKIP() << "setting attribute flags needs root and a file system with them";
+            for (const bool dryRun : {true, false}) {
+                if (dryRun && !KELDARIN_HAVE_FS_IOC_GETFLAGS)
+                    continue; // a system without the flags refuses only the write itself
+                try {
+                    dryRun ? DurableReplace::Check(target)
+                           : DurableReplace::Write(target, bytes.data(), bytes.size(), {});
+                    ADD_FAILURE() << target << (dryRun ? " passed the check" : " was written");
+                } catch (const FileError& error) {
+                    EXPECT_EQ(error.what(), words + target.string() + ": Operation not permitted");
+                }
+            }
+            setFlags(flagged, 0);
+            EXPECT_EQ(ReadFile(file), old);
+            EXPECT_EQ(std::distance(fs::directory_iterator(held), {}), 1);
+        }
+        fs::remove_all(held);
+    }
+}
+
+// The head and the tail are shared where the file system allows it (a bare image's, on XFS) and
+// copied where it refuses (ext4, or a full image's unaligned tail); a head file or a source
+// written to since it was read is not taken. Verify reads back against the source.
+TEST(DurableReplace, HeadAndTailAreByteExactClonedOrCopiedAndNotTakenOnceTheirFileChanged) {
     TempDir temporary;
     const char* reflink = std::getenv("KELDARIN_REFLINK_DIR");
     const Bytes bootLoader = BootLoader(Variant::k2x, 9);
     for (const fs::path& dir : {temporary.Path(), fs::path(reflink ? reflink : "")}) {
         if (dir.empty())
             continue;
+        WriteFile(dir / "2x.bin", bootLoader);
+        const DurableReplace::SameAsFile headFile{
+            dir / "2x.bin", File::OpenForReading(dir / "2x.bin").CurrentVersion()};
         DurableReplace::Options options;
         DurableReplace::FromFile content;
         for (const Bytes& input : {FullImage(false), BareImage(true)}) {
@@ -182,8 +230,13 @@ TEST(DurableReplace, ATailIsByteExactClonedOrCopiedAndRefusedOnceItsSourceChange
             const std::uint64_t from = ImageLayout::ImagePartOffset(facts.kind) + 0x20000u;
             options.verify = true;
             const std::size_t tail = ImageLayout::ImagePartBytesInFile(facts.kind) - 0x20000u;
-            content = {
-                {bootLoader.data(), 0x20000}, dir / "in.img", facts.version, from, tail, 0x7E0000};
+            content = {{bootLoader.data(), 0x20000},
+                       headFile,
+                       dir / "in.img",
+                       facts.version,
+                       from,
+                       tail,
+                       0x7E0000};
             fs::remove(dir / "out.img");
             const std::uint64_t before = SettledFreeBytes(dir);
             DurableReplace::Begin(dir / "out.img", content, options).Finish();
@@ -191,10 +244,14 @@ TEST(DurableReplace, ATailIsByteExactClonedOrCopiedAndRefusedOnceItsSourceChange
             EXPECT_EQ(ReadFile(dir / "out.img"), ExpectedOutput(input, bootLoader)) << dir;
             if (KELDARIN_HAVE_FICLONERANGE && dir != temporary.Path() &&
                 facts.kind == ImageLayout::ImageKind::Bare) {
-                // shared: far fewer new blocks than the image has
-                EXPECT_LT(before - std::min(before, after), 1u << 20);
+                // shared, head too: fewer new blocks than the head has
+                EXPECT_LT(before - std::min(before, after), 0x10000u);
             }
         }
+        WriteFile(dir / "2x.bin", BootLoader(Variant::k2x, 10));
+        fs::remove(dir / "out.img");
+        DurableReplace::Begin(dir / "out.img", content, options).Finish();
+        EXPECT_EQ(ReadFile(dir / "out.img"), ExpectedOutput(BareImage(true), bootLoader)) << dir;
         const int changing = open((dir / "in.img").c_str(), O_WRONLY);
         ASSERT_EQ(pwrite(changing, "x", 1, 0x30000), 1);
         close(changing);

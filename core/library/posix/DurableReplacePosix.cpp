@@ -19,8 +19,17 @@ using namespace DurableReplaceSystem;
 namespace {
 
 // Whether the file's attribute flags (chattr +i, +a) forbid a change of its name or bytes;
-// never where the system has no such flags.
+// never where the system has no such flags. Where the file system tells them with the file's
+// status, that is enough: opening the file only to ask costs each output three calls.
 bool RefusesChange(const std::string& path, int openFlags) {
+#if KELDARIN_HAVE_STATX_ATTRIBUTES
+    constexpr auto kFlags = STATX_ATTR_IMMUTABLE | STATX_ATTR_APPEND;
+    struct statx status;
+    const int follow = (openFlags & O_NOFOLLOW) ? AT_SYMLINK_NOFOLLOW : 0;
+    if (statx(AT_FDCWD, path.c_str(), follow, 0, &status) == 0 &&
+        (status.stx_attributes_mask & kFlags) == kFlags)
+        return (status.stx_attributes & kFlags) != 0;
+#endif
 #if KELDARIN_HAVE_FS_IOC_GETFLAGS
     const SystemHandle fd(open(path.c_str(), openFlags | O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     int flags = 0;
@@ -99,6 +108,23 @@ Permissions PermissionsFor(const ForTarget& write) {
     if (write.permissionsFrom && stat(write.permissionsFrom->c_str(), &info) == 0)
         return {static_cast<mode_t>(info.st_mode & 0777), false};
     return {0666, false};
+}
+
+// Lets the file system share the head file's blocks, checked against the version the head's
+// bytes were read at, before and after: the target then holds what was read, and was checked,
+// or the head is written from memory over whatever the call left.
+bool CloneHead(int fd, const FromFile& content) {
+#if KELDARIN_HAVE_FICLONERANGE
+    const PosixIo::SourceFile source(File::OpenForReading(content.headFile->path));
+    const auto unchanged = [&] { return source.CurrentVersion() == content.headFile->version; };
+    file_clone_range range{};
+    range.src_fd = source.Descriptor();
+    range.src_length = content.head.size;
+    return unchanged() && ioctl(fd, FICLONERANGE, &range) == 0 && unchanged();
+#else
+    (void)fd, (void)content;
+    return false;
+#endif
 }
 
 // Lets the file system share the source's blocks: all of the tail or nothing.
@@ -232,6 +258,15 @@ std::unique_ptr<Temporary> CreateTemporary(const std::string& folder, const std:
 
 void WriteHead(const SystemHandle& file, const InMemory& head, const std::string& target) {
     PosixIo::WriteAllAt(file.Get(), head.bytes, head.size, 0, target);
+}
+
+bool ShareHead(const SystemHandle& file, const FromFile& content) noexcept {
+    try {
+        return content.headFile && CloneHead(file.Get(), content);
+    } catch (...) {
+        // Only for speed: a head file that will not open now leaves the copy in memory.
+        return false;
+    }
 }
 
 void WriteTail(const SystemHandle& file, const FromFile& content, const std::string& target) {

@@ -5,6 +5,7 @@
 // KELDARIN_PORTABLE_POSIX (the CMake option of that name) each is 0, and every file takes its
 // portable POSIX branch, as on a system without these calls.
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #ifdef __linux__
 #include <linux/fs.h>
@@ -38,11 +39,16 @@
 #define KELDARIN_HAVE_SYNC_FILE_RANGE 0
 #endif
 
-// The attribute flags of chattr: immutable, append-only.
+// The attribute flags of chattr: immutable, append-only; read by path where statx tells them.
 #if defined(FS_IOC_GETFLAGS) && !defined(KELDARIN_PORTABLE_POSIX)
 #define KELDARIN_HAVE_FS_IOC_GETFLAGS 1
 #else
 #define KELDARIN_HAVE_FS_IOC_GETFLAGS 0
+#endif
+#if defined(STATX_ATTR_IMMUTABLE) && !defined(KELDARIN_PORTABLE_POSIX)
+#define KELDARIN_HAVE_STATX_ATTRIBUTES 1
+#else
+#define KELDARIN_HAVE_STATX_ATTRIBUTES 0
 #endif
 
 // One flush of a whole file system, which fails for any file of it whose write-back failed.

@@ -73,9 +73,27 @@ void PendingReplace::Temporary::FinishNamed() {
     try {
         if (NeedsOwnFlush() && fsync(m_handle.Get()) != 0)
             Fail(Action::Write, m_target);
+        // A close can still report a failed write-back (network file systems do), so it comes
+        // before any name is given: once the output has its name, it is written. A duplicate
+        // keeps the lock that sweeping runs respect until then.
+        SystemHandle locked(fcntl(m_handle.Get(), F_DUPFD_CLOEXEC, 0));
+        if (!locked.IsOpen())
+            Fail(Action::Write, m_target);
+        std::swap(m_handle, locked);
+        if (!locked.Close())
+            Fail(Action::Write, m_target);
 #if KELDARIN_HAVE_O_TMPFILE
         if (std::holds_alternative<Unnamed>(m_state)) {
+            // Where the target is not there yet, the output takes its name at once, whole as a
+            // rename would leave it; only a target that is there needs a name to rename over it.
             const int fd = m_handle.Get();
+            if (Temporaries::LinkUnnamed(fd, at)) {
+                m_state = Renamed{};
+                m_handle = SystemHandle();
+                return;
+            }
+            if (errno != EEXIST)
+                Fail(Action::Create, m_target);
             m_state = Named{DurableReplaceSystem::TakeTemporaryName(
                 Platform::FolderOf(at), m_target, [&](const std::string& path) {
                     if (Temporaries::LinkUnnamed(fd, path))
@@ -87,15 +105,6 @@ void PendingReplace::Temporary::FinishNamed() {
             Temporaries::Remember(std::get<Named>(m_state).path);
         }
 #endif
-        // A close can still report a failed write-back (network file systems do), so it comes
-        // before the name is taken: once the output has its name, it is written. A duplicate
-        // keeps the lock that sweeping runs respect until then.
-        SystemHandle locked(fcntl(m_handle.Get(), F_DUPFD_CLOEXEC, 0));
-        if (!locked.IsOpen())
-            Fail(Action::Write, m_target);
-        std::swap(m_handle, locked);
-        if (!locked.Close())
-            Fail(Action::Write, m_target);
         if (rename(std::get<Named>(m_state).path.c_str(), at.c_str()) != 0)
             Fail(Action::Replace, m_target);
     } catch (const FileError& error) {

@@ -92,6 +92,10 @@ void WriteHead(const SystemHandle& file, const InMemory& head, const std::string
 }
 
 // The file systems here share no blocks, and the system offers no copy of a part of a file.
+bool ShareHead(const SystemHandle&, const FromFile&) noexcept {
+    return false;
+}
+
 void WriteTail(const SystemHandle& file, const FromFile& content, const std::string& target) {
     File source = File::OpenForReading(content.source);
     CopyTailThroughMemory(source, content, 0, [&](const unsigned char* bytes, std::size_t size) {
