@@ -31,10 +31,10 @@ public:
     // does; never on Windows, where a program flushes each file by itself. Such a replace holds
     // its open file but takes none of the room kMaxPending counts.
     bool SharesFlush() const;
-    // Flushes those of group that share a flush, where two or more are on one file system, with
-    // one flush of it; each one's FinishNamed then takes that flush for its own or, where it
-    // failed, fails with the system's words and names nothing. The others flush themselves as
-    // they are finished.
+    // Flushes those of group (in the order they began) that share a flush, where two or more are
+    // on one file system, with one flush of it; each one's FinishNamed then takes that flush for
+    // its own or, where it failed, fails with the system's words and names nothing. The others
+    // flush themselves as they are finished.
     static void FlushTogether(const std::vector<PendingReplace*>& group);
 
     // Flushes folder, spelt as Platform::FolderOf spells a target's ("" for the current one), so

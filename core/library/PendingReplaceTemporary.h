@@ -59,9 +59,9 @@ public:
     // reports every file's failed write-back; the file system is one where it does; and the
     // temporary has no name yet, so that it takes no room among the named ones.
     bool SharesFlush() const;
-    // Flushes those of group that share a flush with one flush of the file system that holds
-    // them, where two or more are on one, and records in each what came of it for FinishNamed;
-    // the others keep their own flush.
+    // Flushes those of group (in the order they were made) that share a flush with one flush of
+    // the file system that holds them, where two or more are on one, and records in each what came
+    // of it for FinishNamed; the others keep their own flush.
     static void FlushTogether(const std::vector<Temporary*>& group);
 
 private:

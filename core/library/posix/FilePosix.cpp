@@ -19,7 +19,8 @@ File File::OpenForReading(const std::string& path) {
         Fail(Action::Read, path, EISDIR);
     if (!S_ISREG(info.st_mode))
         throw FileError::NotARegularFile(Action::Open, path, PosixIo::KindOf(info.st_mode));
-    fcntl(opened.Get(), F_SETFL, fcntl(opened.Get(), F_GETFL) & ~O_NONBLOCK);
+    // Of the status flags a descriptor can change, it was opened with O_NONBLOCK alone.
+    fcntl(opened.Get(), F_SETFL, 0);
     return File(std::move(opened), path);
 }
 

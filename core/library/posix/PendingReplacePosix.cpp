@@ -140,15 +140,11 @@ void PendingReplace::Temporary::FlushTogether(const std::vector<Temporary*>& gro
         // One alone flushes itself, and no other program's files with it.
         if (sharing.size() < 2)
             continue;
-        // The first flushes the file system; each then reports any failed write-back there since
-        // its own file was opened, which covers all its bytes.
-        Flush outcome = FlushedWithOthers{};
-        for (Temporary* temporary : sharing) {
-            if (syncfs(temporary->m_handle.Get()) != 0) {
-                outcome = FlushWithOthersFailed{errno};
-                break;
-            }
-        }
+        // Through the first of them: the flush reports any failed write-back on the file system
+        // since that file was opened, which was before any byte of the others was written.
+        const Flush outcome = syncfs(sharing.front()->m_handle.Get()) == 0
+                                  ? Flush{FlushedWithOthers{}}
+                                  : Flush{FlushWithOthersFailed{errno}};
         for (Temporary* temporary : sharing)
             temporary->m_flush = outcome;
     }
