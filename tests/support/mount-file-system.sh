@@ -1,8 +1,10 @@
 #!/bin/sh
-# mount FOLDER KIND: makes a file system of KIND (fat32, exfat, ntfs, btrfs, xfs) in FOLDER.img
-# and mounts it on FOLDER: FAT32, exFAT and NTFS through their FUSE drivers, as a desktop mounts
-# a USB stick (exFAT and NTFS from a loop device, as from a stick's), btrfs and XFS (with shared
-# extents) on a loop device by the kernel.
+# mount FOLDER KIND [SECONDS]: makes a file system of KIND (fat32, exfat, ntfs, btrfs, xfs) in
+# FOLDER.img and mounts it on FOLDER: FAT32, exFAT and NTFS through their FUSE drivers, as a
+# desktop mounts a USB stick (exFAT and NTFS from a loop device, as from a stick's), btrfs and
+# XFS (with shared extents) on a loop device by the kernel. With SECONDS, a FUSE driver still
+# running then is killed: whatever waits on a hung one then fails at once, a test's own reads
+# and writes too, and the mount can go.
 # unmount FOLDER: unmounts it, ends its driver, frees its loop device and removes FOLDER.img.
 # Every step has a deadline. Exit 77, saying why, where this machine cannot mount one; exit 1
 # where a step fails or a driver hangs (it is killed and the mount detached).
@@ -27,7 +29,7 @@ alive() {
 
 # A FUSE driver stays in the foreground, so that its process is known and its end awaited.
 start_driver() {
-    "$@" "$device" "$folder" </dev/null >"$folder.log" 2>&1 &
+    ${deadline:+timeout -s KILL "$deadline"} "$@" "$device" "$folder" </dev/null >"$folder.log" 2>&1 &
     echo $! >"$folder.pid"
     for _ in $(seq 100); do
         mounted && return 0
@@ -41,6 +43,7 @@ start_driver() {
 }
 
 if [ "$1" = mount ]; then
+    deadline=${4:-}
     [ "$(id -u)" -eq 0 ] || cannot "mounting needs root"
     loop=yes
     case $3 in
