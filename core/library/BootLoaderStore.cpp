@@ -13,9 +13,9 @@ std::string BootLoaderStore::FileOf(Variant variant) const {
 
 std::optional<DurableReplace::SameAsFile> BootLoaderStore::SameFileOf(Variant variant) const {
     const Entry& entry = m_entries[IndexOf(variant)];
-    if (!entry.readAt)
+    if (!entry.file)
         return std::nullopt;
-    return DurableReplace::SameAsFile{FileOf(variant), *entry.readAt};
+    return DurableReplace::SameAsFile{&*entry.file, entry.readAt};
 }
 
 const BootLoaderStore::Bytes* BootLoaderStore::Of(Variant variant, BatchProgress& progress,
@@ -57,10 +57,12 @@ void BootLoaderStore::Load(Variant variant, Entry& entry, BatchProgress& progres
         progress.BootLoaderOpened();
         const File::Version before = file.CurrentVersion();
         entry.bytes = BootLoaderFile::Read(file);
-        if (file.CurrentVersion() == before)
-            entry.readAt = before;
         entry.loaded = true;
         BootLoaderFile::RequireVariant(path, entry.bytes, variant);
+        if (file.CurrentVersion() == before) {
+            entry.readAt = before;
+            entry.file.emplace(std::move(file));
+        }
     } catch (const FileError& e) {
         if (e.IsOutOfHandles())
             throw;

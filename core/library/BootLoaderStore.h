@@ -33,15 +33,16 @@ public:
     std::optional<UncomparedBootLoader> TakeProblem(Variant variant, Use use = Use::Verified);
     const InputFailure& FailureOf(Variant variant) const;
     std::string FileOf(Variant variant) const;
-    // The file this variant's boot loader was read from, as it was then, where it did not change
-    // while being read: an output may share its blocks while it is still so.
+    // The file this variant's boot loader was read from, still open, as it was then, where it did
+    // not change while being read: an output may share its blocks while it is still so.
     std::optional<DurableReplace::SameAsFile> SameFileOf(Variant variant) const;
 
 private:
     struct Entry {
         bool loaded = false;
-        Bytes bytes; // once read, whatever they make
-        std::optional<File::Version> readAt;
+        Bytes bytes;              // once read, whatever they make
+        std::optional<File> file; // kept open where it did not change while being read
+        File::Version readAt;
         std::optional<InputFailure> failure;
         bool problemTaken = false;
     };

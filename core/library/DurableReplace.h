@@ -37,9 +37,10 @@ public:
         const unsigned char* bytes = nullptr;
         std::size_t size = 0;
     };
-    // A file that holds the same bytes as a head, from its start, as it was at version.
+    // An open file that holds the same bytes as a head, from its start, as it was at version;
+    // open until Begin has returned.
     struct SameAsFile {
-        std::string path;
+        const File* file = nullptr;
         File::Version version;
     };
     // Or the head in memory, then sourceBytes bytes of the file source from sourceAt on, as it

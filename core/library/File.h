@@ -36,8 +36,6 @@ public:
     // Reads from offset until count bytes are in or the file ends; returns how many came.
     std::size_t ReadAt(std::uint64_t offset, unsigned char* buffer, std::size_t count);
     const std::string& Path() const { return m_path; }
-
-protected:
     // The open file itself, for the library's system side, which shares or copies a file's
     // blocks by it.
     const SystemHandle& Handle() const;

@@ -206,8 +206,8 @@ TEST(DurableReplace, HeadAndTailAreByteExactClonedOrCopiedAndNotTakenOnceTheirFi
         if (dir.empty())
             continue;
         WriteFile(dir / "2x.bin", bootLoader);
-        const DurableReplace::SameAsFile headFile{
-            dir / "2x.bin", File::OpenForReading(dir / "2x.bin").CurrentVersion()};
+        const File headSource = File::OpenForReading(dir / "2x.bin");
+        const DurableReplace::SameAsFile headFile{&headSource, headSource.CurrentVersion()};
         DurableReplace::Options options;
         DurableReplace::FromFile content;
         for (const Bytes& input : {FullImage(false), BareImage(true)}) {

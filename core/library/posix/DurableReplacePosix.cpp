@@ -115,10 +115,10 @@ Permissions PermissionsFor(const ForTarget& write) {
 // or the head is written from memory over whatever the call left.
 bool CloneHead(int fd, const FromFile& content) {
 #if KELDARIN_HAVE_FICLONERANGE
-    const PosixIo::SourceFile source(File::OpenForReading(content.headFile->path));
+    const File& source = *content.headFile->file;
     const auto unchanged = [&] { return source.CurrentVersion() == content.headFile->version; };
     file_clone_range range{};
-    range.src_fd = source.Descriptor();
+    range.src_fd = source.Handle().Get();
     range.src_length = content.head.size;
     return unchanged() && ioctl(fd, FICLONERANGE, &range) == 0 && unchanged();
 #else
@@ -264,7 +264,7 @@ bool ShareHead(const SystemHandle& file, const FromFile& content) noexcept {
     try {
         return content.headFile && CloneHead(file.Get(), content);
     } catch (...) {
-        // Only for speed: a head file that will not open now leaves the copy in memory.
+        // Only for speed: a head file that cannot say its version leaves the copy in memory.
         return false;
     }
 }
