@@ -10,8 +10,8 @@ namespace {
 
 // What the script says where the machine cannot mount (as Automake's tests skip).
 constexpr int kCannotHere = 77;
-// A FUSE driver still running then has hung: killed, it fails the test that waits on it before
-// the test's own deadline (300 s) ends it with the mount left behind.
+// After this long a FUSE driver has hung: killing it fails what the test waits on at once, where
+// the test's own deadline (300 s) would end the test and leave the mount behind.
 constexpr char kDriverDeadline[] = "200";
 
 CliOutcome Script(std::vector<std::string> args) {
