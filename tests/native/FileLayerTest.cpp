@@ -261,7 +261,7 @@ TEST(PendingOutputs, ASharedFlushNamesEveryOutputWholeOrFailsEachAndNamesNone) {
     const char* reflink = std::getenv("KELDARIN_REFLINK_DIR");
     if (!reflink)
         GTEST_SKIP() << "needs root to mount XFS on a loop device in a tmpfs";
-    const fs::path mounts = fs::path(reflink).parent_path(), dir = mounts / "flaky";
+    const fs::path mounts = fs::path(reflink).parent_path(), dir = mounts / "store" / "flaky";
     const std::vector<Bytes> contents{Pattern(300000, 1), Pattern(200000, 2), Pattern(5, 3)};
     const auto finish = [&](const std::string& name) {
         std::vector<InputResult> results;
