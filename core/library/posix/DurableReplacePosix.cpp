@@ -6,6 +6,7 @@
 #include "Temporaries.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -110,34 +111,18 @@ Permissions PermissionsFor(const ForTarget& write) {
     return {0666, false};
 }
 
-// Lets the file system share the head file's blocks, checked against the version the head's
-// bytes were read at, before and after: the target then holds what was read, and was checked,
-// or the head is written from memory over whatever the call left.
-bool CloneHead(int fd, const FromFile& content) {
-#if KELDARIN_HAVE_FICLONERANGE
-    const File& source = *content.headFile->file;
-    const auto unchanged = [&] { return source.CurrentVersion() == content.headFile->version; };
-    file_clone_range range{};
-    range.src_fd = source.Handle().Get();
-    range.src_length = content.head.size;
-    return unchanged() && ioctl(fd, FICLONERANGE, &range) == 0 && unchanged();
-#else
-    (void)fd, (void)content;
-    return false;
-#endif
-}
-
-// Lets the file system share the source's blocks: all of the tail or nothing.
-bool CloneTail(int fd, int source, const FromFile& content) {
+// Lets the file system share length bytes of source from offset from as fd's from offset at:
+// all of them or nothing.
+bool Clone(int fd, int source, std::uint64_t from, std::size_t length, std::uint64_t at) {
 #if KELDARIN_HAVE_FICLONERANGE
     file_clone_range range{};
     range.src_fd = source;
-    range.src_offset = content.sourceAt;
-    range.src_length = content.sourceBytes;
-    range.dest_offset = content.head.size;
+    range.src_offset = from;
+    range.src_length = length;
+    range.dest_offset = at;
     return ioctl(fd, FICLONERANGE, &range) == 0;
 #else
-    (void)fd, (void)source, (void)content;
+    (void)fd, (void)source, (void)from, (void)length, (void)at;
     return false;
 #endif
 }
@@ -260,9 +245,17 @@ void WriteHead(const SystemHandle& file, const InMemory& head, const std::string
     PosixIo::WriteAllAt(file.Get(), head.bytes, head.size, 0, target);
 }
 
+// Checked against the version the head's bytes were read at, before and after: the target then
+// holds what was read, and was checked, or the head is written from memory over whatever the
+// call left.
 bool ShareHead(const SystemHandle& file, const FromFile& content) noexcept {
+    if (!content.headFile)
+        return false;
     try {
-        return content.headFile && CloneHead(file.Get(), content);
+        const File& source = *content.headFile->file;
+        const auto unchanged = [&] { return source.CurrentVersion() == content.headFile->version; };
+        return unchanged() && Clone(file.Get(), source.Handle().Get(), 0, content.head.size, 0) &&
+               unchanged();
     } catch (...) {
         // Only for speed: a head file that cannot say its version leaves the copy in memory.
         return false;
@@ -270,11 +263,12 @@ bool ShareHead(const SystemHandle& file, const FromFile& content) noexcept {
 }
 
 void WriteTail(const SystemHandle& file, const FromFile& content, const std::string& target) {
-    PosixIo::SourceFile source(File::OpenForReading(content.source));
+    File source = File::OpenForReading(content.source);
     const int fd = file.Get();
-    const int in = source.Descriptor();
-    std::size_t done = CloneTail(fd, in, content) ? content.sourceBytes
-                                                  : CopyTailInKernel(fd, in, content, target);
+    const int in = source.Handle().Get();
+    std::size_t done = Clone(fd, in, content.sourceAt, content.sourceBytes, content.head.size)
+                           ? content.sourceBytes
+                           : CopyTailInKernel(fd, in, content, target);
     CopyTailThroughMemory(source, content, done, [&](const unsigned char* bytes, std::size_t size) {
         PosixIo::WriteAllAt(fd, bytes, size, content.head.size + done, target);
         done += size;

@@ -12,20 +12,12 @@
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <utility>
 
 namespace PosixIo {
 
 [[noreturn]] inline void Fail(FileError::Action action, const std::string& path, int code = errno) {
     throw FileError::System(action, path, code);
 }
-
-// A File whose descriptor this side may use, to share or copy the file's blocks by it.
-class SourceFile : public File {
-public:
-    explicit SourceFile(File&& file) : File(std::move(file)) {}
-    int Descriptor() const { return Handle().Get(); }
-};
 
 // "." for the folder part of a bare name, which open() cannot take as "".
 std::string FolderForOpen(const std::string& folder);
