@@ -6,7 +6,8 @@
 set -eu
 filesystem="$(dirname "$0")/../support/mount-file-system.sh"
 base=$2
-"$filesystem" unmount "$base/store/flaky" && "$filesystem" unmount "$base/reflink"
+"$filesystem" unmount "$base/store/flaky"
+"$filesystem" unmount "$base/reflink"
 ! mountpoint -q "$base/store" || umount "$base/store"
 if [ "$1" = mount ]; then
     "$filesystem" mount "$base/reflink" xfs
