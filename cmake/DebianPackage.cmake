@@ -35,6 +35,8 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "The Keldarin developers <keldarin@example.org>")
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Loaded only at the first digest, so not among the libraries dpkg-shlibdeps finds.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS libssl3)
 # CPack puts the summary in front as the synopsis line.
 string(CONCAT CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "keldarin-cli converts 8 MiB flash images between the hardware variants\n"

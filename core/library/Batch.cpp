@@ -64,9 +64,10 @@ private:
     ImagePartReader::Buffer m_image;
     FileSet m_protected;
     BatchOutputs m_outputs;
-    std::unordered_set<std::string> m_sweptFolders; // of killed runs' temporaries, once each
+    std::unordered_set<std::string> m_knownFolders; // swept and checked, once each
     std::filesystem::path m_checksumFile;
     std::optional<std::string> m_fullOutputFolder;
+    Paths::ResolvedFolders m_resolvedFolders;
 };
 
 Batch::Batch(Settings settings, std::vector<Input> inputs)
@@ -107,7 +108,7 @@ Batch::State::State(Settings settings, std::vector<Input> inputs)
     for (const std::string& name : protectedNames) {
         try {
             if (!name.empty())
-                m_protected.Add(Platform::NameOf(Paths::Full(name)));
+                m_protected.Add(Platform::NameOf(Paths::Full(name, m_resolvedFolders)));
         } catch (const std::runtime_error&) {
         }
     }
@@ -127,6 +128,10 @@ bool Batch::State::IsFileOfTheBatch(const std::filesystem::path& path) const {
 }
 
 void Batch::State::Run(Work work, BatchProgress& progress) {
+    // Before the images' buffer: what memory there is goes to the digests' code first.
+    const auto checksHash = [](const Input& input) { return input.expectedSha256.has_value(); };
+    if (m_settings.hash || std::any_of(m_inputs.begin(), m_inputs.end(), checksHash))
+        Sha256::Prepare();
     PendingOutputs group([&progress](const InputResult& result) { progress.Ended(result); });
     for (std::size_t i = 0; i < m_inputs.size(); ++i) {
         const Input& input = m_inputs[i];
@@ -216,12 +221,13 @@ void Batch::State::ConvertOne(const Input& input, InputResult& result,
             replace.verify = m_settings.verify;
             replace.permissionsFrom = input.name;
             const std::string folder = Platform::FolderOf(result.output);
-            replace.sweepFolder = m_sweptFolders.count(folder) == 0;
+            replace.folder = m_knownFolders.count(folder) ? DurableReplace::Folder::Known
+                                                          : DurableReplace::Folder::New;
             pending.emplace(inMemory ? conversion.Begin(result.output, m_image, replace)
                                      : conversion.BeginFromInput(
                                            result.output, input.name, facts.version, *bootLoader,
                                            m_bootLoaders.SameFileOf(target), replace));
-            m_sweptFolders.insert(folder);
+            m_knownFolders.insert(folder);
             result.verified = m_settings.verify;
         }
     } catch (const FileError& e) {
@@ -287,7 +293,7 @@ void Batch::State::CompareBootLoaders(const unsigned char* area, InputResult& re
 // that folder's.
 std::string Batch::State::OutputOf(const std::string& input, const Conversion& conversion) {
     if (!m_settings.outputFolder)
-        return conversion.OutputName(Platform::NameOf(Paths::Full(input)));
+        return conversion.OutputName(Platform::NameOf(Paths::Full(input, m_resolvedFolders)));
     // Resolved once for the run, as its full path is every output's: each resolution asks the
     // system about every folder on the way.
     if (!m_fullOutputFolder)

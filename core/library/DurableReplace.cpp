@@ -46,7 +46,9 @@ void WriteContent(const SystemHandle& file, const FromFile& content, const std::
     if (!ShareHead(file, content))
         WriteHead(file, content.head, target);
     WriteTail(file, content, target);
-    SetLength(file, content.length, target); // the zeros after the tail
+    // The zeros after the tail; the new file is as long as what was written into it.
+    if (content.length != content.head.size + content.sourceBytes)
+        SetLength(file, content.length, target);
 }
 
 // What the target is meant to hold, n bytes from offset at on.
@@ -124,7 +126,7 @@ void CompareWith(const std::string& target, const FromFile& content, const ReadB
 } // namespace
 
 void DurableReplace::Check(const std::string& target) {
-    const std::string at = CheckTarget(target);
+    const std::string at = CheckTarget(target, Folder::New);
     // Whether the folder really takes a new file, asked the way a write asks: nothing else tells
     // a folder that its permissions, a read-only medium, a share or the system (/proc) close to
     // new files. The probe is dropped at once, and with it the temporary.
@@ -138,9 +140,9 @@ void DurableReplace::Write(const std::string& target, const unsigned char* bytes
 
 PendingReplace DurableReplace::Begin(const std::string& target, const Content& content,
                                      const Options& options) {
-    const std::string at = CheckTarget(target);
+    const std::string at = CheckTarget(target, options.folder);
     const std::string folder = Platform::FolderOf(at);
-    if (options.sweepFolder)
+    if (options.folder == Folder::New)
         RemoveStaleTemporaries(folder);
     std::unique_ptr<Temporary> temporary =
         CreateTemporary(folder, target, ForTarget{at, options.permissionsFrom});

@@ -22,14 +22,18 @@
 // still holds is not.
 class DurableReplace {
 public:
+    // Whether the target's folder is new to the caller or already written into.
+    enum class Folder { New, Known };
     struct Options {
         bool verify = false;
         // POSIX: a new target takes this file's permission bits, less the umask, as cp does;
         // a replaced target keeps its own. None: 0666 less the umask.
         std::optional<std::string> permissionsFrom;
-        // Remove what killed runs left in the target's folder first. A caller writing many
-        // files into one folder asks for it once: each sweep reads the whole folder.
-        bool sweepFolder = true;
+        // A new folder is swept of what killed runs left there, and checked as Check checks
+        // it, first. A caller writing many files into one folder says so of the first alone:
+        // a sweep reads the whole folder, and a change to the folder since is found out by the
+        // write itself, with the same words.
+        Folder folder = Folder::New;
     };
 
     // What the target is to hold: bytes in memory, all of them.

@@ -37,9 +37,9 @@ using Purpose = std::variant<Probe, ForTarget>;
 // What the system calls a name that is taken (EEXIST, ERROR_FILE_EXISTS).
 extern const int kNameTaken;
 
-// Every check the system lets a program make before it writes anything; returns the spelling
-// of target that the system takes.
-std::string CheckTarget(const std::string& target);
+// Every check the system lets a program make before it writes anything, of the folder too where
+// it is new; returns the spelling of target that the system takes.
+std::string CheckTarget(const std::string& target, DurableReplace::Folder folder);
 void RemoveStaleTemporaries(const std::string& folder);
 // A new temporary in folder, which removes itself from its creation on should anything fail.
 std::unique_ptr<Temporary> CreateTemporary(const std::string& folder, const std::string& target,

@@ -10,16 +10,17 @@ using ImageLayout::ImageKind;
 ImageFacts ImagePartReader::Inspect(const std::string& path) {
     File file = File::OpenForReading(path);
     ImageFacts facts;
-    facts.length = file.Length();
+    // The version before the read: a change during it is a change since, which the write finds.
+    facts.version = file.CurrentVersion();
+    facts.length = facts.version.length;
     facts.kind = ImageLayout::ClassifyLength(facts.length);
     if (facts.kind == ImageKind::Rejected)
         return facts;
     unsigned char header[ImageLayout::kHeaderLength] = {};
     const std::size_t got =
         file.ReadAt(ImageLayout::ImagePartOffset(facts.kind), header, sizeof header);
-    facts.version = file.CurrentVersion();
     if (got != sizeof header)
-        throw FileError::ChangedWhileRead(path, facts.length, facts.version.length);
+        throw FileError::ChangedWhileRead(path, facts.length, file.Length());
     facts.variant = ImageLayout::DetectVariant(header);
     return facts;
 }

@@ -20,10 +20,19 @@ fs::path Resolved(const fs::path& dir) {
 namespace Paths {
 
 fs::path Full(const std::string& path) {
+    ResolvedFolders once;
+    return Full(path, once);
+}
+
+fs::path Full(const std::string& path, ResolvedFolders& resolved) {
     if (Platform::IsVerbatim(path))
         return Platform::PathOf(path);
     const fs::path absolute = fs::absolute(Platform::PathOf(path));
-    return Resolved(absolute.parent_path()) / absolute.filename();
+    const fs::path folder = absolute.parent_path();
+    auto known = resolved.find(folder);
+    if (known == resolved.end())
+        known = resolved.emplace(folder, Resolved(folder)).first;
+    return known->second / absolute.filename();
 }
 
 // A verbatim path is absolute and resolved already; resolving it again would take its prefix

@@ -12,6 +12,9 @@ public:
 
     // Throws std::runtime_error when the system's hash cannot be had.
     static Digest Of(const unsigned char* bytes, std::size_t size);
+    // Loads what Of needs where that is loaded at the first digest (POSIX), for a caller that is
+    // about to take much memory; a failure is Of's to report.
+    static void Prepare() noexcept;
     // Lower-case hex, as sha256sum writes it.
     static std::string HexOf(const unsigned char* bytes, std::size_t size);
 };

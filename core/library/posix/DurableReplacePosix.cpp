@@ -42,17 +42,22 @@ bool RefusesChange(const std::string& path, int openFlags) {
 #endif
 }
 
-// What a rename over at needs besides a writable folder: a folder that lets names change, a
-// file of that name that may be replaced, and in a sticky folder, a file of one's own.
-void CheckReplaceable(const std::string& at, const std::string& folder, const std::string& target) {
+// Whether the folder takes new names: writable, and not made immutable (chattr +i, +a).
+void CheckFolderTakesNames(const std::string& folder, const std::string& target) {
+    if (access(folder.c_str(), W_OK | X_OK) != 0)
+        Fail(Action::Create, target);
     if (RefusesChange(folder, O_DIRECTORY))
         Fail(Action::Create, target, EPERM);
-    struct stat file, dir;
-    if (lstat(at.c_str(), &file) != 0 || !S_ISREG(file.st_mode))
-        return;
+}
+
+// What a rename over the file at (of status file) needs besides a folder that takes names: a
+// file that may be replaced, and in a sticky folder, a file of one's own.
+void CheckReplaceable(const std::string& at, const struct stat& file, const std::string& folder,
+                      const std::string& target) {
     if (RefusesChange(at, O_NOFOLLOW))
         Fail(Action::Replace, target, EPERM);
     const uid_t self = geteuid();
+    struct stat dir;
     if (stat(folder.c_str(), &dir) == 0 && (dir.st_mode & S_ISVTX) && self != 0 &&
         self != file.st_uid && self != dir.st_uid)
         Fail(Action::Replace, target, EPERM);
@@ -78,6 +83,9 @@ std::unique_ptr<Temporary> OpenTemporary(const std::string& folder, mode_t mode,
         fd = SystemHandle(open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode));
         if (!fd.IsOpen() && errno == EEXIST)
             return false;
+        // Gone since it was checked, or never checked in this run (DurableReplace::Folder).
+        if (!fd.IsOpen() && errno == ENOENT)
+            throw FileError::FolderMissing(target, FolderForOpen(folder), ENOENT);
         if (!fd.IsOpen())
             Fail(Action::Create, target);
         Temporaries::Lock(fd.Get(), target);
@@ -186,25 +194,30 @@ namespace DurableReplaceSystem {
 
 const int kNameTaken = EEXIST;
 
-std::string CheckTarget(const std::string& target) {
+std::string CheckTarget(const std::string& target, DurableReplace::Folder known) {
     const std::string at = PosixIo::Reachable(target);
-    struct stat info;
-    if (stat(at.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
+    // A link in the target's place is replaced, but one to a folder is refused as that folder.
+    struct stat file, linked;
+    const bool there = lstat(at.c_str(), &file) == 0;
+    if (there &&
+        (S_ISDIR(file.st_mode) ||
+         (S_ISLNK(file.st_mode) && stat(at.c_str(), &linked) == 0 && S_ISDIR(linked.st_mode))))
         Fail(Action::Replace, target, EISDIR);
     const std::string folderPart = Platform::FolderOf(at);
     const std::string folder = FolderForOpen(folderPart);
     const std::string name = at.substr(folderPart.size());
-    if (access(folder.c_str(), F_OK) != 0 && errno == ENOENT)
-        throw FileError::FolderMissing(target, folder, ENOENT);
     errno = 0;
     const long nameMax = pathconf(folder.c_str(), _PC_NAME_MAX);
+    if (nameMax < 0 && errno == ENOENT)
+        throw FileError::FolderMissing(target, folder, ENOENT);
     if (nameMax < 0 && errno != 0)
         Fail(Action::Create, target);
     if (nameMax > 0 && name.size() > static_cast<std::size_t>(nameMax))
         Fail(Action::Create, target, ENAMETOOLONG);
-    if (access(folder.c_str(), W_OK | X_OK) != 0)
-        Fail(Action::Create, target);
-    CheckReplaceable(at, folder, target);
+    if (known == DurableReplace::Folder::New)
+        CheckFolderTakesNames(folder, target);
+    if (there && S_ISREG(file.st_mode))
+        CheckReplaceable(at, file, folder, target);
     return at;
 }
 
@@ -245,17 +258,16 @@ void WriteHead(const SystemHandle& file, const InMemory& head, const std::string
     PosixIo::WriteAllAt(file.Get(), head.bytes, head.size, 0, target);
 }
 
-// Checked against the version the head's bytes were read at, before and after: the target then
-// holds what was read, and was checked, or the head is written from memory over whatever the
-// call left.
+// Checked against the version the head's bytes were read at once shared: a change before the
+// call shows then as well. The target then holds what was read, and was checked, or the head is
+// written from memory over whatever the call left.
 bool ShareHead(const SystemHandle& file, const FromFile& content) noexcept {
     if (!content.headFile)
         return false;
     try {
         const File& source = *content.headFile->file;
-        const auto unchanged = [&] { return source.CurrentVersion() == content.headFile->version; };
-        return unchanged() && Clone(file.Get(), source.Handle().Get(), 0, content.head.size, 0) &&
-               unchanged();
+        return Clone(file.Get(), source.Handle().Get(), 0, content.head.size, 0) &&
+               source.CurrentVersion() == content.headFile->version;
     } catch (...) {
         // Only for speed: a head file that cannot say its version leaves the copy in memory.
         return false;

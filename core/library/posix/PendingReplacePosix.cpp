@@ -8,8 +8,10 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <map>
+#include <optional>
 #include <utility>
 #include <vector>
 #if KELDARIN_HAVE_SYNCFS
@@ -44,11 +46,19 @@ bool SyncfsReportsEveryFailure() {
     return reports;
 }
 
-bool CoveredByWholeFlush(int fd) {
+using FileSystemId = std::uint64_t;
+
+// Which file system holds fd, where its whole flush covers each of its files.
+std::optional<FileSystemId> CoveredByWholeFlush(int fd) {
     struct statfs info;
-    return fstatfs(fd, &info) == 0 &&
-           std::count(std::begin(kCoveredByWholeFlush), std::end(kCoveredByWholeFlush),
-                      static_cast<std::uint32_t>(info.f_type)) != 0;
+    if (fstatfs(fd, &info) != 0 ||
+        std::count(std::begin(kCoveredByWholeFlush), std::end(kCoveredByWholeFlush),
+                   static_cast<std::uint32_t>(info.f_type)) == 0)
+        return std::nullopt;
+    FileSystemId id;
+    static_assert(sizeof info.f_fsid == sizeof id);
+    std::memcpy(&id, &info.f_fsid, sizeof id);
+    return id;
 }
 #endif
 
@@ -122,7 +132,7 @@ void PendingReplace::Temporary::FinishNamed() {
 bool PendingReplace::Temporary::SharesFlush() const {
 #if KELDARIN_HAVE_SYNCFS
     return std::holds_alternative<Unnamed>(m_state) && SyncfsReportsEveryFailure() &&
-           CoveredByWholeFlush(m_handle.Get());
+           CoveredByWholeFlush(m_handle.Get()).has_value();
 #else
     return false;
 #endif
@@ -130,13 +140,16 @@ bool PendingReplace::Temporary::SharesFlush() const {
 
 void PendingReplace::Temporary::FlushTogether(const std::vector<Temporary*>& group) {
 #if KELDARIN_HAVE_SYNCFS
-    std::map<dev_t, std::vector<Temporary*>> byFileSystem;
+    if (!SyncfsReportsEveryFailure())
+        return;
+    std::map<FileSystemId, std::vector<Temporary*>> byFileSystem;
     for (Temporary* temporary : group) {
-        struct stat info;
-        if (temporary->SharesFlush() && fstat(temporary->m_handle.Get(), &info) == 0)
-            byFileSystem[info.st_dev].push_back(temporary);
+        if (!std::holds_alternative<Unnamed>(temporary->m_state))
+            continue;
+        if (const auto fileSystem = CoveredByWholeFlush(temporary->m_handle.Get()))
+            byFileSystem[*fileSystem].push_back(temporary);
     }
-    for (const auto& [device, sharing] : byFileSystem) {
+    for (const auto& [fileSystem, sharing] : byFileSystem) {
         // One alone flushes itself, and no other program's files with it.
         if (sharing.size() < 2)
             continue;

@@ -31,7 +31,8 @@ const int kNameTaken = ERROR_FILE_EXISTS;
 
 // Every check the system lets a program make without writing: the target is no folder and no
 // read-only file, its folder exists and the names fit.
-std::string CheckTarget(const std::string& target) {
+// The folder in one call, each time: nothing to save on a folder already written into.
+std::string CheckTarget(const std::string& target, DurableReplace::Folder) {
     const DWORD attributes = ::GetFileAttributesA(target.c_str());
     // A read-only file is one its owner wants kept; not every system's rename honours that.
     if (attributes != INVALID_FILE_ATTRIBUTES &&

@@ -43,3 +43,5 @@ Sha256::Digest Sha256::Of(const unsigned char* bytes, std::size_t size) {
     Check(status, step);
     return digest;
 }
+
+void Sha256::Prepare() noexcept {}
