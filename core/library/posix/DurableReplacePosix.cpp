@@ -83,9 +83,6 @@ std::unique_ptr<Temporary> OpenTemporary(const std::string& folder, mode_t mode,
         fd = SystemHandle(open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode));
         if (!fd.IsOpen() && errno == EEXIST)
             return false;
-        // Gone since it was checked, or never checked in this run (DurableReplace::Folder).
-        if (!fd.IsOpen() && errno == ENOENT)
-            throw FileError::FolderMissing(target, FolderForOpen(folder), ENOENT);
         if (!fd.IsOpen())
             Fail(Action::Create, target);
         Temporaries::Lock(fd.Get(), target);
