@@ -8,8 +8,8 @@
 namespace {
 
 // OpenSSL's digest, from libcrypto loaded at the first digest rather than at the start: loading
-// it costs about a millisecond, as much as converting a handful of images, and most runs take no
-// digest at all.
+// it costs about a millisecond, as long as converting a few images takes, whether or not any
+// digest follows.
 struct Digester {
     decltype(&EVP_Digest) digest = nullptr;
     decltype(&EVP_sha256) sha256 = nullptr;
