@@ -30,8 +30,8 @@ namespace DurableReplaceSystem {
 const int kNameTaken = ERROR_FILE_EXISTS;
 
 // Every check the system lets a program make without writing: the target is no folder and no
-// read-only file, its folder exists and the names fit.
-// The folder in one call, each time: nothing to save on a folder already written into.
+// read-only file, its folder exists and the names fit. The folder costs one call, so it is
+// checked each time, whether written into already or not.
 std::string CheckTarget(const std::string& target, DurableReplace::Folder) {
     const DWORD attributes = ::GetFileAttributesA(target.c_str());
     // A read-only file is one its owner wants kept; not every system's rename honours that.
