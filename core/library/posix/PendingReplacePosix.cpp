@@ -48,10 +48,12 @@ bool SyncfsReportsEveryFailure() {
 
 using FileSystemId = std::uint64_t;
 
-// Which file system holds fd, where its whole flush covers each of its files.
-std::optional<FileSystemId> CoveredByWholeFlush(int fd) {
+// The file system whose one flush may stand for that of the temporary in state with fd
+// (PendingReplace::Temporary::SharesFlush), where there is one.
+std::optional<FileSystemId> SharedFlushOn(const PendingReplace::Temporary::State& state, int fd) {
     struct statfs info;
-    if (fstatfs(fd, &info) != 0 ||
+    if (!std::holds_alternative<PendingReplace::Temporary::Unnamed>(state) ||
+        !SyncfsReportsEveryFailure() || fstatfs(fd, &info) != 0 ||
         std::count(std::begin(kCoveredByWholeFlush), std::end(kCoveredByWholeFlush),
                    static_cast<std::uint32_t>(info.f_type)) == 0)
         return std::nullopt;
@@ -131,8 +133,7 @@ void PendingReplace::Temporary::FinishNamed() {
 
 bool PendingReplace::Temporary::SharesFlush() const {
 #if KELDARIN_HAVE_SYNCFS
-    return std::holds_alternative<Unnamed>(m_state) && SyncfsReportsEveryFailure() &&
-           CoveredByWholeFlush(m_handle.Get()).has_value();
+    return SharedFlushOn(m_state, m_handle.Get()).has_value();
 #else
     return false;
 #endif
@@ -140,15 +141,10 @@ bool PendingReplace::Temporary::SharesFlush() const {
 
 void PendingReplace::Temporary::FlushTogether(const std::vector<Temporary*>& group) {
 #if KELDARIN_HAVE_SYNCFS
-    if (!SyncfsReportsEveryFailure())
-        return;
     std::map<FileSystemId, std::vector<Temporary*>> byFileSystem;
-    for (Temporary* temporary : group) {
-        if (!std::holds_alternative<Unnamed>(temporary->m_state))
-            continue;
-        if (const auto fileSystem = CoveredByWholeFlush(temporary->m_handle.Get()))
+    for (Temporary* temporary : group)
+        if (const auto fileSystem = SharedFlushOn(temporary->m_state, temporary->m_handle.Get()))
             byFileSystem[*fileSystem].push_back(temporary);
-    }
     for (const auto& [fileSystem, sharing] : byFileSystem) {
         // One alone flushes itself, and no other program's files with it.
         if (sharing.size() < 2)
